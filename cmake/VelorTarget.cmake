@@ -1,0 +1,35 @@
+# One place for the language level, warnings, position-independent code and
+# sanitizer flags that every target of the project gets.
+include_guard(GLOBAL)
+
+set(VELOR_SANITIZER_FLAGS
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+
+function(velor_configure_target target)
+  target_compile_features(${target} PUBLIC cxx_std_17)
+  set_target_properties(${target} PROPERTIES
+    CXX_EXTENSIONS OFF
+    POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(${target} PRIVATE
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
+  if(VELOR_SANITIZE)
+    target_compile_options(${target} PRIVATE ${VELOR_SANITIZER_FLAGS})
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()
+
+# velor_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>])
+# Builds one GoogleTest executable and registers each of its test cases with CTest.
+function(velor_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  velor_configure_target(${name})
+  target_link_libraries(${name} PRIVATE velor::core GTest::gtest GTest::gmock GTest::gtest_main
+                                        ${ARG_LIBRARIES})
+  target_compile_definitions(${name} PRIVATE
+    VELOR_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=halt_on_error=1:abort_on_error=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+endfunction()

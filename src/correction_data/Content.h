@@ -1,0 +1,17 @@
+#pragma once
+
+#include "correction_data/Frame.h"
+#include "correction_data/Header.h"
+
+#include <map>
+
+namespace CorrectionData {
+
+// Everything read from one correction source: the header and every frame,
+// keyed and ordered by frame number. Shared read-only once filled.
+struct Content {
+    Header header;
+    std::map<unsigned int, Frame> frames;
+};
+
+} // namespace CorrectionData
