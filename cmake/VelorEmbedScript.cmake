@@ -1,0 +1,15 @@
+# Script half of velor_embed_text: writes OUTPUT from INPUT.
+file(READ "${INPUT}" bytes HEX)
+# Sixteen bytes to a line, so that compilers and diffs stay happy.
+string(REPEAT "[0-9a-f]" 32 sixteen_bytes)
+string(REGEX REPLACE "(${sixteen_bytes})" "\\1\n    " bytes "${bytes}")
+string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${bytes}")
+file(WRITE "${OUTPUT}"
+"// Generated from ${INPUT}; edit that file instead.\n"
+"namespace ${NAMESPACE} {\n"
+"namespace {\n"
+"const char embeddedBytes[] = {\n    ${bytes}'\\0'};\n"
+"} // namespace\n"
+"extern const char* const ${NAME};\n"
+"const char* const ${NAME} = embeddedBytes;\n"
+"} // namespace ${NAMESPACE}\n")
