@@ -14,9 +14,11 @@ the manufacturer publishes its own rounded figures (BlackMagic, Sony).
 Where no published format list gives a model's exact number of rows, the
 choice made here is stated next to the data. Run this script after editing
 it and commit both files:  python3 generate_recording_formats.py
+With --check it only tells whether the checked-in file is up to date.
 """
 
 from decimal import ROUND_HALF_UP, Decimal
+import sys
 from pathlib import Path
 
 OUTPUT = Path(__file__).with_name("recording_formats.csv")
@@ -406,7 +408,12 @@ def main():
         raise SystemExit("duplicate manufacturer, model and format name")
     if len(rows) != 2804:
         raise SystemExit(f"{len(rows)} rows instead of 2804")
-    OUTPUT.write_text("".join(r + "\n" for r in rows), encoding="ascii")
+    text = "".join(r + "\n" for r in rows)
+    if "--check" in sys.argv[1:]:
+        if OUTPUT.read_text(encoding="ascii") != text:
+            raise SystemExit(f"{OUTPUT.name} is out of date: run {Path(__file__).name}")
+        return
+    OUTPUT.write_text(text, encoding="ascii")
 
 
 if __name__ == "__main__":
