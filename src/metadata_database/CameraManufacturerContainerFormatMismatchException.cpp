@@ -1,5 +1,7 @@
 #include "metadata_database/CameraManufacturerContainerFormatMismatchException.h"
 
+#include <utility>
+
 namespace MetadataDatabase {
 
 CameraManufacturerContainerFormatMismatchException::
@@ -8,7 +10,8 @@ CameraManufacturerContainerFormatMismatchException::
                                                        std::string containerFormat)
     : Exception("Camera manufacturer and container format could not be found in the recording "
                 "format database.",
-                "Metadata Kind: \"" + metadataKindName + "\"\nCamera Manufacturer: \"" +
-                    cameraManufacturer + "\"\nContainer Format: \"" + containerFormat + "\"") {}
+                "Metadata Kind: \"" + std::move(metadataKindName) + "\"\nCamera Manufacturer: \"" +
+                    std::move(cameraManufacturer) + "\"\nContainer Format: \"" +
+                    std::move(containerFormat) + "\"") {}
 
 } // namespace MetadataDatabase

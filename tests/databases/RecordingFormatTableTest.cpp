@@ -227,7 +227,7 @@ TEST(RecordingFormatTable, HasNoKeysThatDifferOnlyInLetterCase) {
 // Each row's sensor area must be the photosite area of its pixel size at the sensor's pitch;
 // ARRI's scaled formats must at least keep their aspect ratio. Every area lies on the sensor.
 TEST(RecordingFormatTable, SensorAreasAgreeWithPixelSizesAtTheSensorsPitch) {
-    constexpr double tolerance = 0.03;
+    constexpr double tolerance = 0.015;
     for (const Row& row : tableRows()) {
         const std::string name = row.manufacturer + ";" + row.model + ";" + row.format;
         const auto sensor = sensors().find(row.sensor);
