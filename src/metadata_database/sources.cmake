@@ -1,0 +1,6 @@
+# The metadata key table, compiled in from its data file.
+velor_embed_text(velor_core
+  INPUT "${CMAKE_CURRENT_SOURCE_DIR}/metadata_database/metadata_keys.csv"
+  OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/MetadataKeysCsvText.cpp"
+  NAMESPACE MetadataDatabase
+  NAME metadataKeysCsvText)
