@@ -1,0 +1,7 @@
+#include "correction_file/Finder.h"
+
+namespace CorrectionFile {
+
+Finder::~Finder() = default;
+
+} // namespace CorrectionFile
