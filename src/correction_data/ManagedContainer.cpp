@@ -1,0 +1,162 @@
+#include "correction_data/ManagedContainer.h"
+
+#include "correction_data/DataNotAvailableException.h"
+#include "correction_data/JsonParser.h"
+
+#include <limits>
+#include <utility>
+
+namespace CorrectionData {
+
+namespace {
+
+const char* const headerNotAvailable = "Header of the metadata is not available.";
+const char* const frameNotAvailable = "Metadata for the frame is not available.";
+
+std::string briefWithReason(const char* brief, const std::string& reason) {
+    return reason.empty() ? std::string(brief) : std::string(brief) + " " + reason;
+}
+
+std::pair<Header, Frame> jsonMetadataForString(const std::string& json) {
+    Header header;
+    Frame frame;
+    try {
+        JsonParser::parse(json, header, frame);
+    } catch (...) {
+        throw DataNotAvailableException(frameNotAvailable, "JSON String: \"" + json + "\"");
+    }
+    return {std::move(header), std::move(frame)};
+}
+
+} // namespace
+
+ManagedContainer::ManagedContainer(const std::string& clipFilePath_,
+                                   const std::shared_ptr<ManagedContainerDataSource>& dataSource_)
+    : clipFilePath(clipFilePath_), dataSource(dataSource_) {}
+
+ManagedContainer::ManagedContainer(const std::string& clipFileName_,
+                                   const std::string& correctionFilePath_,
+                                   const std::shared_ptr<ManagedContainerDataSource>& dataSource_)
+    : clipFileName(clipFileName_), correctionFilePath(correctionFilePath_),
+      dataSource(dataSource_) {}
+
+ManagedContainer::ManagedContainer(const std::string& jsonString_) : jsonString(jsonString_) {}
+
+void ManagedContainer::parseJsonOnce() {
+    // A failed parse leaves the flag unset, so the next lookup parses again.
+    std::call_once(jsonOnce, [this] {
+        auto parsed = jsonMetadataForString(jsonString);
+        jsonHeader = std::move(parsed.first);
+        jsonFrame = std::move(parsed.second);
+    });
+}
+
+void ManagedContainer::sharedContent(std::shared_ptr<Content>& shared) {
+    const std::lock_guard<std::mutex> lock(contentMutex);
+    shared = content.lock();
+    if (shared) {
+        return;
+    }
+    if (!dataSource) {
+        throw Exception("Correction data source is missing.");
+    }
+    if (!clipFilePath.empty()) {
+        dataSource->shareContent(clipFilePath, shared);
+    } else {
+        dataSource->shareContent(clipFileName, correctionFilePath, shared);
+    }
+    content = shared;
+}
+
+void ManagedContainer::headerData(Header& header) {
+    if (!jsonString.empty()) {
+        parseJsonOnce();
+        header = jsonHeader;
+        return;
+    }
+    std::shared_ptr<Content> shared;
+    try {
+        sharedContent(shared);
+    } catch (const Exception& error) {
+        throwException(error.what());
+    }
+    header = shared->header;
+}
+
+void ManagedContainer::frameData(unsigned int frameNumber, Frame& frame) {
+    if (!jsonString.empty()) {
+        parseJsonOnce();
+        frame = jsonFrame;
+        return;
+    }
+    std::shared_ptr<Content> shared;
+    try {
+        sharedContent(shared);
+    } catch (const Exception& error) {
+        throwException(error.what(), frameNumber);
+    }
+    // The frame at or before the number; nothing before the first frame.
+    const auto after = shared->frames.upper_bound(frameNumber);
+    if (after == shared->frames.begin()) {
+        throwException("", frameNumber);
+    }
+    frame = std::prev(after)->second;
+}
+
+void ManagedContainer::frameData(Timecode::Timecode timecode, Frame& frame) {
+    if (!jsonString.empty()) {
+        parseJsonOnce();
+        frame = jsonFrame;
+        return;
+    }
+    std::shared_ptr<Content> shared;
+    try {
+        sharedContent(shared);
+    } catch (const Exception& error) {
+        throwException(error.what(), timecode);
+    }
+    if (shared->frames.empty()) {
+        throwException("", timecode);
+    }
+    // The first frame is anchored at its own timecode; later frames are
+    // counted from there rather than matched by their own timecode texts.
+    const Frame& first = shared->frames.begin()->second;
+    unsigned int offset = 0;
+    try {
+        const Timecode::Timecode firstTimecode(first.timecode.c_str(), shared->header.tc.fps);
+        offset = timecode - firstTimecode;
+    } catch (const Exception&) {
+        throwException("", timecode);
+    }
+    if (offset > std::numeric_limits<unsigned int>::max() - first.number) {
+        throwException("", timecode);
+    }
+    frameData(first.number + offset, frame);
+}
+
+std::string ManagedContainer::identityLines() const {
+    if (!clipFilePath.empty()) {
+        return "Clip File Path: \"" + clipFilePath + "\"";
+    }
+    return "Clip File Name: \"" + clipFileName + "\"\nCorrection File Path: \"" +
+           correctionFilePath + "\"";
+}
+
+void ManagedContainer::throwException(const std::string& reason) const {
+    throw DataNotAvailableException(briefWithReason(headerNotAvailable, reason), identityLines());
+}
+
+void ManagedContainer::throwException(const std::string& reason, unsigned int frameNumber) const {
+    throw DataNotAvailableException(briefWithReason(frameNotAvailable, reason),
+                                    identityLines() +
+                                        "\nFrame Number: " + std::to_string(frameNumber));
+}
+
+void ManagedContainer::throwException(const std::string& reason,
+                                      const Timecode::Timecode& timecode) const {
+    throw DataNotAvailableException(briefWithReason(frameNotAvailable, reason),
+                                    identityLines() + "\nTimecode: \"" + timecode.string(false) +
+                                        "\"");
+}
+
+} // namespace CorrectionData

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "correction_data/Container.h"
+#include "correction_data/Content.h"
+#include "correction_data/ManagedContainerDataSource.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace CorrectionData {
+
+// A container bound to one clip in one of three ways, fixed at construction:
+// - clip path: the data source finds the correction file near the clip;
+// - explicit file: the data source reads the given correction file, which must
+//   name the clip;
+// - embedded JSON: the text is parsed once and holds a single frame, returned
+//   for every frame number and timecode.
+// In the file modes the content is shared and only weakly held: the data
+// source's cache decides how long it lives.
+class ManagedContainer : public Container {
+public:
+    ManagedContainer(const std::string& clipFilePath,
+                     const std::shared_ptr<ManagedContainerDataSource>& dataSource);
+    ManagedContainer(const std::string& clipFileName, const std::string& correctionFilePath,
+                     const std::shared_ptr<ManagedContainerDataSource>& dataSource);
+    explicit ManagedContainer(const std::string& jsonString);
+
+    void headerData(Header& header) override;
+    // The frame with the largest number not above frameNumber.
+    void frameData(unsigned int frameNumber, Frame& frame) override;
+    // Counts frames from the first frame's own timecode, then looks up by number.
+    void frameData(Timecode::Timecode timecode, Frame& frame) override;
+
+private:
+    void sharedContent(std::shared_ptr<Content>& shared);
+    void parseJsonOnce();
+
+    [[noreturn]] void throwException(const std::string& reason) const;
+    [[noreturn]] void throwException(const std::string& reason, unsigned int frameNumber) const;
+    [[noreturn]] void throwException(const std::string& reason,
+                                     const Timecode::Timecode& timecode) const;
+    std::string identityLines() const;
+
+    std::string clipFilePath;
+    std::string clipFileName;
+    std::string correctionFilePath;
+    std::string jsonString;
+    std::shared_ptr<ManagedContainerDataSource> dataSource;
+    std::weak_ptr<Content> content;
+    std::once_flag jsonOnce;
+    Header jsonHeader;
+    Frame jsonFrame;
+    std::mutex contentMutex;
+};
+
+} // namespace CorrectionData
