@@ -1,0 +1,54 @@
+#pragma once
+
+#include "core/CoreDataSource.h"
+#include "recording_format_database/RecordingFormat.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace Core {
+
+// The processing core as a host sees it: sizes and renders the corrected
+// frame that its data source describes. No exception leaves it: each
+// operation returns false on failure, and the brief and detailed description
+// of the last failure can then be read until the next operation.
+class Core {
+public:
+    explicit Core(std::unique_ptr<CoreDataSource> dataSource);
+    ~Core();
+
+    Core(const Core&) = delete;
+    Core& operator=(const Core&) = delete;
+    Core(Core&&) = delete;
+    Core& operator=(Core&&) = delete;
+
+    // The output frame size; untouched when no correction is wanted.
+    bool frameSize(unsigned int& width, unsigned int& height);
+    // `input` and `output` hold `size` bytes of interleaved RGBA floats in the
+    // frame size of the data source; `input` is null for map output.
+    bool render(const float* input, float* output, size_t size);
+    // The recording format that the clip's correction data yields.
+    bool recordingFormat(RecordingFormatDatabase::RecordingFormat& format);
+
+    // Copy the last failure's description with its terminating zero; false
+    // when there is none or it does not fit.
+    bool briefErrorDescription(char* buffer, size_t size) const;
+    bool detailedErrorDescription(char* buffer, size_t size) const;
+
+    // The host metadata key holding a camera's clip file name or timecode for
+    // a manufacturer and container format; false when the pair is unknown.
+    static bool metadataKeyForClipFileName(const char* cameraManufacturer,
+                                           const char* containerFormat, char* buffer, size_t size);
+    static bool metadataKeyForTimecode(const char* cameraManufacturer, const char* containerFormat,
+                                       char* buffer, size_t size);
+
+    class CorePrivate;
+
+private:
+    std::unique_ptr<CorePrivate> corePrivate;
+    std::shared_ptr<std::string> briefError;
+    std::shared_ptr<std::string> detailedError;
+};
+
+} // namespace Core
