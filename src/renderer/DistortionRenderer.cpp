@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <sstream>
 #include <string>
 
@@ -26,6 +25,9 @@ std::string millimetres(float value) {
     stream << value << " mm";
     return stream.str();
 }
+
+// 2^31: far beyond any frame, and still room for the border pixel added to it.
+constexpr float largestPixelCount = 2147483648.0F;
 
 // Ratio of the polynomial's distance to the given one; 1 where the distance is zero.
 float stretch(const std::array<float, 7>& a, float distance) {
@@ -100,7 +102,7 @@ void DistortionRenderer::frameSize(std::uint32_t& width, std::uint32_t& height) 
     // Pixel counts must stay representable; a wild polynomial must not wrap around.
     const auto pixels = [&impossible](float value) {
         const float rounded = std::ceil(value);
-        if (!(rounded <= static_cast<float>(std::numeric_limits<std::uint32_t>::max() / 2))) {
+        if (!(rounded <= largestPixelCount)) {
             throw Exception(impossible);
         }
         return static_cast<std::uint32_t>(rounded);
