@@ -4,6 +4,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <utility>
 
 // The opaque types of the OpenCL headers, as this fake defines them.
 struct _cl_platform_id {
@@ -74,10 +75,34 @@ cl_int answerText(const std::string& text, size_t size, void* value, size_t* siz
     return answer(text.c_str(), text.size() + 1, size, value, sizeReturned);
 }
 
-template <typename Handle>
-Handle created(Counter& counter, Handle handle) {
+// The objects behind the handles handed out and not yet released.
+template <typename Object>
+std::vector<std::unique_ptr<Object>>& live() {
+    static std::vector<std::unique_ptr<Object>> objects;
+    return objects;
+}
+
+template <typename Object>
+Object* created(Counter& counter, Object object) {
     ++counter.created;
-    return handle;
+    live<Object>().push_back(std::make_unique<Object>(std::move(object)));
+    return live<Object>().back().get();
+}
+
+// False for a handle that was never handed out or was released already.
+template <typename Object>
+bool released(Counter& counter, Object* handle) {
+    auto& objects = live<Object>();
+    const auto found = std::find_if(objects.begin(), objects.end(), [handle](const auto& object) {
+        return object.get() == handle;
+    });
+    if (found == objects.end()) {
+        ++state().invalidReleases;
+        return false;
+    }
+    objects.erase(found);
+    ++counter.released;
+    return true;
 }
 
 } // namespace
@@ -88,6 +113,11 @@ State& state() {
 
 void reset() {
     mutableState() = State{};
+    live<_cl_context>().clear();
+    live<_cl_command_queue>().clear();
+    live<_cl_program>().clear();
+    live<_cl_kernel>().clear();
+    live<_cl_mem>().clear();
     platformHandles().clear();
     deviceHandles().clear();
     Platform platform;
@@ -235,13 +265,11 @@ cl_context clCreateContext(const cl_context_properties* /*properties*/, cl_uint 
     }
     *status = CL_SUCCESS;
     state().contextDevices.push_back(devices[0]);
-    return FakeOpenCL::created(state().contexts, new _cl_context{devices[0]});
+    return FakeOpenCL::created(state().contexts, _cl_context{devices[0]});
 }
 
 cl_int clReleaseContext(cl_context context) {
-    ++state().contexts.released;
-    delete context;
-    return CL_SUCCESS;
+    return FakeOpenCL::released(state().contexts, context) ? CL_SUCCESS : CL_INVALID_CONTEXT;
 }
 
 cl_command_queue clCreateCommandQueue(cl_context context, cl_device_id /*device*/,
@@ -251,13 +279,11 @@ cl_command_queue clCreateCommandQueue(cl_context context, cl_device_id /*device*
         return nullptr;
     }
     *status = CL_SUCCESS;
-    return FakeOpenCL::created(state().queues, new _cl_command_queue{context});
+    return FakeOpenCL::created(state().queues, _cl_command_queue{context});
 }
 
 cl_int clReleaseCommandQueue(cl_command_queue queue) {
-    ++state().queues.released;
-    delete queue;
-    return CL_SUCCESS;
+    return FakeOpenCL::released(state().queues, queue) ? CL_SUCCESS : CL_INVALID_COMMAND_QUEUE;
 }
 
 cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const char** strings,
@@ -267,7 +293,7 @@ cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const ch
         return nullptr;
     }
     *status = CL_SUCCESS;
-    return FakeOpenCL::created(state().programs, new _cl_program{context});
+    return FakeOpenCL::created(state().programs, _cl_program{context});
 }
 
 cl_int clBuildProgram(cl_program /*program*/, cl_uint /*count*/, const cl_device_id* /*devices*/,
@@ -286,9 +312,7 @@ cl_int clGetProgramBuildInfo(cl_program /*program*/, cl_device_id /*device*/,
 }
 
 cl_int clReleaseProgram(cl_program program) {
-    ++state().programs.released;
-    delete program;
-    return CL_SUCCESS;
+    return FakeOpenCL::released(state().programs, program) ? CL_SUCCESS : CL_INVALID_PROGRAM;
 }
 
 cl_kernel clCreateKernel(cl_program program, const char* name, cl_int* status) {
@@ -297,13 +321,11 @@ cl_kernel clCreateKernel(cl_program program, const char* name, cl_int* status) {
     if (state().kernelStatus != CL_SUCCESS && !state().kernelHandleDespiteFailure) {
         return nullptr;
     }
-    return FakeOpenCL::created(state().kernels, new _cl_kernel{program});
+    return FakeOpenCL::created(state().kernels, _cl_kernel{program});
 }
 
 cl_int clReleaseKernel(cl_kernel kernel) {
-    ++state().kernels.released;
-    delete kernel;
-    return CL_SUCCESS;
+    return FakeOpenCL::released(state().kernels, kernel) ? CL_SUCCESS : CL_INVALID_KERNEL;
 }
 
 cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, void* host,
@@ -318,13 +340,11 @@ cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, v
     if (fails || host != nullptr || size == 0) {
         return nullptr;
     }
-    return FakeOpenCL::created(state().buffers, new _cl_mem{std::vector<unsigned char>(size)});
+    return FakeOpenCL::created(state().buffers, _cl_mem{std::vector<unsigned char>(size)});
 }
 
 cl_int clReleaseMemObject(cl_mem memory) {
-    ++state().buffers.released;
-    delete memory;
-    return CL_SUCCESS;
+    return FakeOpenCL::released(state().buffers, memory) ? CL_SUCCESS : CL_INVALID_MEM_OBJECT;
 }
 
 cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool blocking,

@@ -86,6 +86,7 @@ struct State {
     std::vector<size_t> globalSizes;
     std::vector<size_t> localSizes;
     std::vector<cl_device_info> deviceInfoQueries;
+    int invalidReleases = 0; // handles released twice or never created
     int writes = 0;
     int reads = 0;
 };

@@ -21,6 +21,7 @@ protected:
         EXPECT_EQ(fake.programs.created, fake.programs.released) << "programs";
         EXPECT_EQ(fake.kernels.created, fake.kernels.released) << "kernels";
         EXPECT_EQ(fake.buffers.created, fake.buffers.released) << "buffers";
+        EXPECT_EQ(fake.invalidReleases, 0) << "handles released twice or never created";
     }
 
     static FakeOpenCL::State& fake() { return FakeOpenCL::state(); }

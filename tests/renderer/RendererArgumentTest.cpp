@@ -48,10 +48,13 @@ protected:
         return sizes;
     }
 
-    std::vector<float> frame = std::vector<float>(4 * 2 * 4, 0.25F);
+    std::vector<float> frame = std::vector<float>(size_t{4} * 2 * 4, 0.25F);
 };
 
-const std::vector<size_t> distortionImageSizes{8, 8, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
+// Two buffer handles, then four sizes, the radius and seven coefficients of 4 bytes each.
+std::vector<size_t> distortionImageSizes() {
+    return {8, 8, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4, 4};
+}
 
 } // namespace
 
@@ -69,15 +72,15 @@ TEST_F(RendererArguments, DistortionArgumentsFollowTheBuffers) {
     setUp(renderer);
     renderer.frameSizeImageRadius = 20.0F;
     renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
-    EXPECT_EQ(argumentSizes(), distortionImageSizes);
+    EXPECT_EQ(argumentSizes(), distortionImageSizes());
     expectCommonArguments(2);
 
     fake().arguments.clear();
     renderer.outputMap = true;
     renderer.imageRadius = 3.0F; // read at the time of the run
     renderer.render(nullptr, frame.data(), frame.size() * sizeof(float));
-    EXPECT_EQ(argumentSizes(),
-              std::vector<size_t>(distortionImageSizes.begin() + 1, distortionImageSizes.end()));
+    const std::vector<size_t> imageSizes = distortionImageSizes();
+    EXPECT_EQ(argumentSizes(), std::vector<size_t>(imageSizes.begin() + 1, imageSizes.end()));
     EXPECT_EQ(FakeOpenCL::argumentValue<cl_float>(5), 3.0F);
     EXPECT_EQ(fake().bufferFlags.back(), cl_mem_flags{CL_MEM_WRITE_ONLY});
 }
@@ -89,7 +92,7 @@ TEST_F(RendererArguments, ShadingArgumentsFollowTheBuffers) {
     renderer.reverse = 1;
     renderer.gamma = 2.2F;
     renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
-    std::vector<size_t> sizes = distortionImageSizes;
+    std::vector<size_t> sizes = distortionImageSizes();
     sizes.push_back(1);
     sizes.push_back(4);
     EXPECT_EQ(argumentSizes(), sizes);
