@@ -127,14 +127,17 @@ protected:
 
 // Kernel and CPU may round the last bit of a source point differently.
 constexpr float tolerance = 2e-5F;
+// Where the source point is integral in exact arithmetic: OpenCL lets a device divide to
+// within a few ulp, which may leave a point a hair beside the pixel centre.
+constexpr float integralTolerance = 1e-6F;
 
 } // namespace
 
-TEST_F(DistortionRendererOnDevice, IdentityReproducesTheInputExactly) {
+TEST_F(DistortionRendererOnDevice, IdentityReproducesTheInput) {
     for (const auto& [width, height] : {std::pair{37U, 21U}, std::pair{64U, 36U}}) {
         const Frame input = PixelFrames::noiseFrame(width, height);
         const Frame output = run(input, 12.5F, identity);
-        PixelFrames::expectMatch(input, output, 0.0F);
+        PixelFrames::expectMatch(input, output, integralTolerance);
     }
 }
 
@@ -259,7 +262,7 @@ TEST_F(DistortionRendererOnDevice, FailedRunIsReportedAndTheNextFrameStillRender
                   "Reason: Image radii of 0 mm and 1 mm are invalid and need to be greater than "
                   "zero.\nData Size: 720 bytes\n");
     }
-    PixelFrames::expectMatch(input, run(input, 2.0F, identity), 0.0F);
+    PixelFrames::expectMatch(input, run(input, 2.0F, identity), integralTolerance);
 }
 
 TEST_F(DistortionRendererOnDevice, BuffersThatDoNotFitTheFrameAreRefused) {
