@@ -1,6 +1,6 @@
 // Reads the lens correction metadata embedded as JSON in a clip's metadata
-// (Part 2.5). A short sample of the form it reads (other members are ignored;
-// each array holds 6 or 7 numbers):
+// (the key "exr/com.velor.LensCorrection"). A short sample of the form it reads (other members are
+// ignored; each array holds 6 or 7 numbers):
 //
 //   {
 //     "recordingFormat": {

@@ -24,7 +24,7 @@ namespace fs = boost::filesystem;
 const char* const correctionFileExtension = ".vlcf";
 
 // The text of the file-system error raised when a subdirectory cannot be
-// walked into (Part 3.3; Boost 1.74's own text would say "increment error").
+// walked into (Boost 1.74's own text would say "increment error").
 const char* const recursiveDirectoryIteratorError =
     "filesystem::recursive_directory_iterator directory error";
 
@@ -87,7 +87,7 @@ std::vector<fs::path> subdirectoriesOfDirectory(const fs::path& directory, int g
         }
         // Every taken directory is walked into, also one at the greatest level
         // (its entries are then not taken); so a directory there that cannot
-        // be listed raises the library's error here, as Part 3.3 says.
+        // be listed raises the library's error here, for the caller to report.
         if (!isTaken || fs::is_symlink(fs::symlink_status(entryPath))) {
             it.disable_recursion_pending();
         }

@@ -7,8 +7,8 @@
 
 namespace CorrectionFile {
 
-// Finds the correction file of a clip from the clip's file path alone
-// (Part 3.3). Searched, in this order: the clip's directory; its
+// Finds the correction file of a clip from the clip's file path
+// alone. Searched, in this order: the clip's directory; its
 // subdirectories up to subdirectoryDepth levels; then up to
 // parentDirectoryCount parents, nearest first, each followed by its
 // subdirectories up to parentSubdirectoryDepth levels except the branch the

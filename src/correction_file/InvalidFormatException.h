@@ -6,7 +6,7 @@
 
 namespace CorrectionFile {
 
-// A correction file text that does not follow the format of Part 3.1. Either
+// A correction file text that does not follow the ".vlcf" format. Either
 // names the offending line (number from 1 and text without carriage returns)
 // or gives a reason; the reason-only form keeps line number 0 and no text.
 class InvalidFormatException : public Exception {

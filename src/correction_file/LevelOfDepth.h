@@ -4,7 +4,7 @@
 
 namespace CorrectionFile {
 
-// The bounds of the correction file search around a clip (Part 3.3). The
+// The bounds of the correction file search around a clip. The
 // system always uses {1, 5, 2}.
 struct LevelOfDepth {
     // Levels of subdirectories searched below the clip's directory.

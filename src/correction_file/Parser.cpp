@@ -1,4 +1,4 @@
-// Parses correction files (".vlcf", Part 3.1). A short sample of the format:
+// Parses correction files (".vlcf"). A short sample of the format:
 //
 //   # VLCF Version 2
 //   HEADER_START
@@ -19,6 +19,7 @@
 #include <boost/lexical_cast.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -257,8 +258,8 @@ void Parser::parseHeader(const std::string& text, CorrectionData::Header& header
     storeConverted<unsigned int>(entries, "clipWidth", header.clip.width);
     storeConverted<unsigned int>(entries, "clipHeight", header.clip.height);
     float fps = 0.0F;
-    // NaN passes this test and is stored (Part 3.1 leaves it to later Parts).
-    if (!convert(entries.at("tcFps"), fps) || fps <= 0.0F) {
+    // A rate must count frames: NaN and infinity are refused like zero.
+    if (!convert(entries.at("tcFps"), fps) || !(fps > 0.0F) || !std::isfinite(fps)) {
         throw InvalidFormatException(
             "Header entry with key \"tcFps\" does not have a valid value.");
     }

@@ -1,4 +1,4 @@
-// Reads correction files (".vlcf", Part 3.1). A short sample of the format:
+// Reads correction files (".vlcf"). A short sample of the format:
 //
 //   # VLCF Version 3
 //   HEADER_START

@@ -1,6 +1,6 @@
 #pragma once
 
-// Builds correction file texts (Part 3.1) for the tests: a valid file of
+// Builds correction file texts for the tests: a valid file of
 // version 2 or 3 whose header entries and rows can be changed one by one.
 
 #include <map>
