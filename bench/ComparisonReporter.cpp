@@ -31,7 +31,7 @@ void ComparisonReporter::ReportRuns(const std::vector<Run>& runs) {
 void ComparisonReporter::printComparisons(std::ostream& out,
                                           const std::vector<Comparison>& comparisons) const {
     out << "\nComparison (real time, median of the repetitions where there are several)\n";
-    out << std::left << std::setw(44) << "figure" << std::setw(12) << "ms" << std::setw(44)
+    out << std::left << std::setw(50) << "figure" << std::setw(12) << "ms" << std::setw(50)
         << "peer" << std::setw(12) << "ms"
         << "ratio\n";
     for (const Comparison& comparison : comparisons) {
@@ -40,8 +40,8 @@ void ComparisonReporter::printComparisons(std::ostream& out,
         if (figure == milliseconds_.end() || peer == milliseconds_.end()) {
             continue; // filtered out of this run
         }
-        out << std::left << std::setw(44) << comparison.figure << std::setw(12) << std::fixed
-            << std::setprecision(2) << figure->second << std::setw(44) << comparison.peer
+        out << std::left << std::setw(50) << comparison.figure << std::setw(12) << std::fixed
+            << std::setprecision(2) << figure->second << std::setw(50) << comparison.peer
             << std::setw(12) << peer->second << std::setprecision(2)
             << figure->second / peer->second << "\n";
     }
