@@ -158,7 +158,7 @@ void lensfunVignetting(benchmark::State& state) {
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> frame(input.size());
     const int role = LF_CR_4(RED, GREEN, BLUE, UNKNOWN);
-    const int rowStride = static_cast<int>(width * 4 * sizeof(float));
+    const int rowStride = static_cast<int>(std::size_t{width} * 4 * sizeof(float));
     for (auto _ : state) {
         // Lensfun corrects in place; copying the input in keeps every frame the same.
         onAllThreads(height, [&](std::uint32_t first, std::uint32_t count) {
