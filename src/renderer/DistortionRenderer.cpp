@@ -10,6 +10,7 @@
 #include <cmath>
 #include <sstream>
 #include <string>
+#include <utility>
 
 namespace Renderer {
 
@@ -37,12 +38,20 @@ float stretch(const std::array<float, 7>& a, float distance) {
 } // namespace
 
 DistortionRenderer::DistortionRenderer()
-    : imageKernel(makeKernel(false)), mapKernel(makeKernel(true)) {}
+    : imageKernel(makeKernel(false)), mapKernel(makeKernel(true)) {
+    imageKernel.keepBuffersBetweenRuns(true);
+    mapKernel.keepBuffersBetweenRuns(true);
+}
 
+// The image kernel builds the program; the map kernel, made after it, shares that build.
 OpenCLKernel<float> DistortionRenderer::makeKernel(bool map) {
-    return OpenCLKernel<float>(
-        distortionKernelSource, map ? distortionMapKernelName : distortionImageKernelName,
-        [this, map](cl_kernel kernel) { return setKernelSpecificArguments(kernel, map); });
+    auto setter = [this, map](cl_kernel kernel) { return setKernelSpecificArguments(kernel, map); };
+    if (map) {
+        return OpenCLKernel<float>(imageKernel.builtProgram(), distortionMapKernelName,
+                                   std::move(setter));
+    }
+    return OpenCLKernel<float>(distortionKernelSource, distortionImageKernelName,
+                               std::move(setter));
 }
 
 int DistortionRenderer::setKernelSpecificArguments(cl_kernel kernel, bool map) const {

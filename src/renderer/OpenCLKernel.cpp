@@ -1,10 +1,6 @@
 #include "renderer/OpenCLKernel.h"
 
 #include "foundation/Exception.h"
-#include "renderer/CLMemory.h"
-#include "renderer/OpenCLKernelHelper.h"
-
-#include <optional>
 #include <utility>
 
 namespace Renderer {
@@ -20,30 +16,47 @@ std::string withStatus(const std::string& message, cl_int status) {
 template <typename Element>
 OpenCLKernel<Element>::OpenCLKernel(const std::string& source, const std::string& kernelName,
                                     KernelSpecificArgumentSetter setter)
-    : source_(source), kernelName_(kernelName), setter_(std::move(setter)),
-      device_(OpenCLKernelHelper::idOfMostPowerfulDevice()), context_(device_),
-      queue_(device_, context_), program_(device_, context_, source_),
-      kernel_(program_, kernelName_) {}
+    : OpenCLKernel(std::make_shared<const BuiltProgram>(source), kernelName, std::move(setter)) {}
+
+template <typename Element>
+OpenCLKernel<Element>::OpenCLKernel(std::shared_ptr<const BuiltProgram> program,
+                                    const std::string& kernelName,
+                                    KernelSpecificArgumentSetter setter)
+    : kernelName_(kernelName), setter_(std::move(setter)), program_(std::move(program)),
+      kernel_(program_->program(), kernelName_), buffers_(program_->context()) {}
 
 template <typename Element>
 void OpenCLKernel<Element>::execute(size_t size, Element* output, const Element* input) {
-    const CLMemory outputBuffer(context_, CL_MEM_WRITE_ONLY, size);
-    std::optional<CLMemory> inputBuffer;
-    if (input != nullptr) {
-        inputBuffer.emplace(context_, CL_MEM_READ_ONLY, size);
-        writeDataIntoInputInDeviceMemory(*inputBuffer, input, size);
+    try {
+        run(size, output, input);
+    } catch (...) {
+        buffers_.release();
+        throw;
     }
-    setKernelArguments(outputBuffer, inputBuffer ? static_cast<cl_mem>(*inputBuffer) : nullptr);
+    if (!keepBuffers_) {
+        buffers_.release();
+    }
+}
+
+template <typename Element>
+void OpenCLKernel<Element>::run(size_t size, Element* output, const Element* input) {
+    const cl_mem outputBuffer = buffers_.output(size);
+    cl_mem inputBuffer = nullptr;
+    if (input != nullptr) {
+        inputBuffer = buffers_.input(size);
+        writeDataIntoInputInDeviceMemory(inputBuffer, input, size);
+    }
+    setKernelArguments(outputBuffer, inputBuffer);
     setKernelSpecificArguments();
-    executeKernelSynchronously(device_, size);
+    executeKernelSynchronously(program_->device(), size);
     readDataFromOutputInDeviceMemory(outputBuffer, output, size);
 }
 
 template <typename Element>
 void OpenCLKernel<Element>::writeDataIntoInputInDeviceMemory(cl_mem buffer, const Element* data,
                                                              size_t size) {
-    const cl_int status =
-        clEnqueueWriteBuffer(queue_, buffer, CL_TRUE, 0, size, data, 0, nullptr, nullptr);
+    const cl_int status = clEnqueueWriteBuffer(program_->queue(), buffer, CL_TRUE, 0, size, data, 0,
+                                               nullptr, nullptr);
     if (status != CL_SUCCESS) {
         throw Exception(withStatus("Failed to write to input in device memory!", status));
     }
@@ -90,13 +103,13 @@ void OpenCLKernel<Element>::executeKernelSynchronously(cl_device_id device, size
         localSize = 1;
     }
     const size_t globalSize = globalWorkSize(size, localSize);
-    status = clEnqueueNDRangeKernel(queue_, kernel_, 1, nullptr, &globalSize, &localSize, 0,
-                                    nullptr, nullptr);
+    status = clEnqueueNDRangeKernel(program_->queue(), kernel_, 1, nullptr, &globalSize, &localSize,
+                                    0, nullptr, nullptr);
     if (status != CL_SUCCESS) {
         throw Exception(withStatus("Failed to execute kernel!", status));
     }
     // The read that follows would not notice a launch that failed while running.
-    status = clFinish(queue_);
+    status = clFinish(program_->queue());
     if (status != CL_SUCCESS) {
         throw Exception(withStatus("Failed to execute kernel!", status));
     }
@@ -106,7 +119,7 @@ template <typename Element>
 void OpenCLKernel<Element>::readDataFromOutputInDeviceMemory(cl_mem buffer, Element* data,
                                                              size_t size) {
     const cl_int status =
-        clEnqueueReadBuffer(queue_, buffer, CL_TRUE, 0, size, data, 0, nullptr, nullptr);
+        clEnqueueReadBuffer(program_->queue(), buffer, CL_TRUE, 0, size, data, 0, nullptr, nullptr);
     if (status != CL_SUCCESS) {
         throw Exception(withStatus("Failed to read output in device memory!", status));
     }

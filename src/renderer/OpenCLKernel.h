@@ -1,27 +1,31 @@
 #pragma once
 
-#include "renderer/CLCommandQueue.h"
-#include "renderer/CLContext.h"
+#include "renderer/BuiltProgram.h"
 #include "renderer/CLKernel.h"
-#include "renderer/CLProgram.h"
+#include "renderer/DeviceFrameBuffers.h"
 
 #include <CL/cl.h>
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace Renderer {
 
 // One kernel function of a program, built once on the most powerful device and run
-// synchronously over a buffer of pixel data as often as needed.
+// synchronously over a buffer of pixel data as often as needed. Kernels of the same
+// program can share its build, context and queue.
 template <typename Element>
 class OpenCLKernel {
 public:
     // Sets the arguments that follow the buffers; returns an OpenCL status.
     using KernelSpecificArgumentSetter = std::function<int(cl_kernel)>;
 
+    // Builds the program for this kernel alone.
     OpenCLKernel(const std::string& source, const std::string& kernelName,
+                 KernelSpecificArgumentSetter setter);
+    OpenCLKernel(std::shared_ptr<const BuiltProgram> program, const std::string& kernelName,
                  KernelSpecificArgumentSetter setter);
 
     OpenCLKernel(const OpenCLKernel&) = delete;
@@ -33,6 +37,12 @@ public:
     // One complete run over `size` bytes; `input` may be null for kernels without input.
     void execute(size_t size, Element* output, const Element* input);
 
+    // Lets the device buffers stay from one run to the next of the same size instead of
+    // being made for each run. They are released anyway when a run fails.
+    void keepBuffersBetweenRuns(bool keep) { keepBuffers_ = keep; }
+
+    const std::shared_ptr<const BuiltProgram>& builtProgram() const { return program_; }
+
     void writeDataIntoInputInDeviceMemory(cl_mem buffer, const Element* data, size_t size);
     void setKernelArguments(cl_mem output, cl_mem input);
     void setKernelSpecificArguments();
@@ -43,14 +53,14 @@ public:
     static size_t globalWorkSize(size_t dataSize, size_t localSize);
 
 private:
-    const std::string source_;
+    void run(size_t size, Element* output, const Element* input);
+
     const std::string kernelName_;
     const KernelSpecificArgumentSetter setter_;
-    const cl_device_id device_;
-    const CLContext context_;
-    const CLCommandQueue queue_;
-    const CLProgram program_;
+    const std::shared_ptr<const BuiltProgram> program_;
     const CLKernel kernel_;
+    DeviceFrameBuffers buffers_;
+    bool keepBuffers_ = false;
 };
 
 extern template class OpenCLKernel<float>;

@@ -6,14 +6,23 @@
 #include "renderer/RenderBufferValidator.h"
 #include "renderer/ShadingKernelSource.h"
 
+#include <utility>
+
 namespace Renderer {
 
-ShadingRenderer::ShadingRenderer() : imageKernel(makeKernel(false)), mapKernel(makeKernel(true)) {}
+ShadingRenderer::ShadingRenderer() : imageKernel(makeKernel(false)), mapKernel(makeKernel(true)) {
+    imageKernel.keepBuffersBetweenRuns(true);
+    mapKernel.keepBuffersBetweenRuns(true);
+}
 
+// The image kernel builds the program; the map kernel, made after it, shares that build.
 OpenCLKernel<float> ShadingRenderer::makeKernel(bool map) {
-    return OpenCLKernel<float>(
-        shadingKernelSource, map ? shadingMapKernelName : shadingImageKernelName,
-        [this, map](cl_kernel kernel) { return setKernelSpecificArguments(kernel, map); });
+    auto setter = [this, map](cl_kernel kernel) { return setKernelSpecificArguments(kernel, map); };
+    if (map) {
+        return OpenCLKernel<float>(imageKernel.builtProgram(), shadingMapKernelName,
+                                   std::move(setter));
+    }
+    return OpenCLKernel<float>(shadingKernelSource, shadingImageKernelName, std::move(setter));
 }
 
 int ShadingRenderer::setKernelSpecificArguments(cl_kernel kernel, bool map) const {

@@ -58,13 +58,71 @@ std::vector<size_t> distortionImageSizes() {
 
 } // namespace
 
+// Both kernels come from one build of the program, in one context.
 TEST_F(RendererArguments, DistortionRendererBuildsBothKernelsOfItsProgram) {
     {
         const DistortionRenderer renderer;
         EXPECT_EQ(fake().kernelNames, (std::vector<std::string>{"distortion", "distortionMap"}));
-        EXPECT_EQ(fake().programs.created, 2);
+        EXPECT_EQ(fake().programs.created, 1);
+        EXPECT_EQ(fake().contexts.created, 1);
+        EXPECT_EQ(fake().queues.created, 1);
     }
-    EXPECT_EQ(fake().contexts.released, 2);
+    EXPECT_EQ(fake().contexts.released, 1);
+    EXPECT_EQ(fake().programs.released, 1);
+}
+
+TEST_F(RendererArguments, ShadingRendererBuildsBothKernelsOfItsProgram) {
+    {
+        const ShadingRenderer renderer;
+        EXPECT_EQ(fake().programs.created, 1);
+        EXPECT_EQ(fake().contexts.created, 1);
+    }
+    EXPECT_EQ(fake().programs.released, 1);
+}
+
+// Frames of one size reuse the buffers; another size gets new ones, and the renderer
+// releases what it holds when it goes.
+TEST_F(RendererArguments, BuffersStayForFramesOfTheSameSize) {
+    {
+        ShadingRenderer renderer;
+        setUp(renderer);
+        for (int run = 0; run < 3; ++run) {
+            renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
+        }
+        EXPECT_EQ(fake().buffers.created, 2);
+        EXPECT_EQ(fake().buffers.released, 0);
+        EXPECT_EQ(fake().writes, 3);
+        EXPECT_EQ(fake().reads, 3);
+
+        renderer.currentWidth = 2;
+        renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float) / 2);
+        EXPECT_EQ(fake().buffers.created, 4);
+        EXPECT_EQ(fake().buffers.released, 2);
+        EXPECT_EQ(fake().bufferSizes.back(), frame.size() * sizeof(float) / 2);
+
+        // The map has a buffer of its own, also kept.
+        renderer.outputMap = true;
+        renderer.render(nullptr, frame.data(), frame.size() * sizeof(float) / 2);
+        renderer.render(nullptr, frame.data(), frame.size() * sizeof(float) / 2);
+        EXPECT_EQ(fake().buffers.created, 5);
+        EXPECT_EQ(fake().bufferFlags.back(), cl_mem_flags{CL_MEM_WRITE_ONLY});
+    }
+    EXPECT_EQ(fake().buffers.released, 5);
+}
+
+// A failed run drops the kept buffers; the next run makes them anew.
+TEST_F(RendererArguments, FailedRunReleasesTheKeptBuffers) {
+    ShadingRenderer renderer;
+    setUp(renderer);
+    renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
+    fake().readStatus = CL_OUT_OF_RESOURCES;
+    EXPECT_THROW(renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float)),
+                 NotRenderedException);
+    EXPECT_EQ(fake().buffers.created, 2);
+    EXPECT_EQ(fake().buffers.released, 2);
+    fake().readStatus = CL_SUCCESS;
+    EXPECT_NO_THROW(renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float)));
+    EXPECT_EQ(fake().buffers.created, 4);
 }
 
 TEST_F(RendererArguments, DistortionArgumentsFollowTheBuffers) {

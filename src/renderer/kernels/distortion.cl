@@ -1,7 +1,27 @@
 // Radial lens distortion of interleaved float RGBA frames.
-//
-// The launch counts bytes, not pixels, so it has more work items than pixels: every
-// kernel derives its pixel from the global id and returns for ids beyond the frame.
+
+// The launch counts bytes, not pixels, so it has sixteen times more work items than
+// pixels. The pixels are spread over the whole launch: every work-group takes an equal,
+// contiguous share, so that a CPU device, which hands each thread a run of work-groups,
+// keeps all its threads busy. Work items without a pixel leave before any division.
+bool pixelOfWorkItem(const uint width, const uint height, size_t* x, size_t* y)
+{
+    const size_t pixels = (size_t)width * height;
+    const size_t groups = get_num_groups(0);
+    const size_t item = get_local_id(0);
+    // item < ceil(pixels / groups), without dividing.
+    if (item * groups >= pixels) {
+        return false;
+    }
+    const size_t share = (pixels + groups - 1) / groups;
+    const size_t pixel = get_group_id(0) * share + item;
+    if (pixel >= pixels) {
+        return false;
+    }
+    *x = pixel % width;
+    *y = pixel / width;
+    return true;
+}
 
 float polynomial(const float x, const float a0, const float a1, const float a2,
                  const float a3, const float a4, const float a5, const float a6)
@@ -47,12 +67,15 @@ float4 weightedCell(__global const float* input, const uint width, const uint he
 float4 sampleInput(__global const float* input, const uint width, const uint height,
                    const float px, const float py)
 {
-    const bool fractionalX = fmod(px, 1.0f) != 0.0f;
-    const bool fractionalY = fmod(py, 1.0f) != 0.0f;
+    // A coordinate is fractional when it differs from its floor. That is cheaper than a
+    // remainder of 1 and decides the same, but for infinities, whose cells lie outside
+    // the frame either way.
     const float left = floor(px);
     const float right = ceil(px);
     const float bottom = floor(py);
     const float top = ceil(py);
+    const bool fractionalX = px != left;
+    const bool fractionalY = py != bottom;
 
     if (!fractionalX && !fractionalY) {
         return weightedCell(input, width, height, px, py, 1.0f);
@@ -78,10 +101,9 @@ __kernel void distortion(__global const float* input, __global float* output,
                          const float a2, const float a3, const float a4, const float a5,
                          const float a6)
 {
-    const size_t id = get_global_id(0);
-    const size_t x = id % currentWidth;
-    const size_t y = id / currentWidth;
-    if (x >= currentWidth || y >= currentHeight) {
+    size_t x = 0;
+    size_t y = 0;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
         return;
     }
 
@@ -109,10 +131,9 @@ __kernel void distortionMap(__global float* output, const uint currentWidth,
                             const float a1, const float a2, const float a3, const float a4,
                             const float a5, const float a6)
 {
-    const size_t id = get_global_id(0);
-    const size_t x = id % currentWidth;
-    const size_t y = id / currentWidth;
-    if (x >= currentWidth || y >= currentHeight) {
+    size_t x = 0;
+    size_t y = 0;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
         return;
     }
 

@@ -1,7 +1,27 @@
 // Radial lens shading (light fall-off) of interleaved float RGBA frames.
-//
-// The launch counts bytes, not pixels, so it has more work items than pixels: every
-// kernel derives its pixel from the global id and returns for ids beyond the frame.
+
+// The launch counts bytes, not pixels, so it has sixteen times more work items than
+// pixels. The pixels are spread over the whole launch: every work-group takes an equal,
+// contiguous share, so that a CPU device, which hands each thread a run of work-groups,
+// keeps all its threads busy. Work items without a pixel leave before any division.
+bool pixelOfWorkItem(const uint width, const uint height, size_t* x, size_t* y)
+{
+    const size_t pixels = (size_t)width * height;
+    const size_t groups = get_num_groups(0);
+    const size_t item = get_local_id(0);
+    // item < ceil(pixels / groups), without dividing.
+    if (item * groups >= pixels) {
+        return false;
+    }
+    const size_t share = (pixels + groups - 1) / groups;
+    const size_t pixel = get_group_id(0) * share + item;
+    if (pixel >= pixels) {
+        return false;
+    }
+    *x = pixel % width;
+    *y = pixel / width;
+    return true;
+}
 
 // Relative illumination as a factor; the polynomial gives it in percent.
 float shadingPolynomial(const float x, const float a0, const float a1, const float a2,
@@ -43,20 +63,26 @@ __kernel void shading(__global const float* input, __global float* output,
                       const float a3, const float a4, const float a5, const float a6,
                       const uchar reverse, const float gamma)
 {
-    const size_t id = get_global_id(0);
-    const size_t x = id % currentWidth;
-    const size_t y = id / currentWidth;
-    if (x >= currentWidth || y >= currentHeight) {
+    size_t x = 0;
+    size_t y = 0;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
         return;
     }
 
     const float factor = shadingFactor(imageRadius, currentWidth, currentHeight, (int)x, (int)y,
                                        a0, a1, a2, a3, a4, a5, a6, reverse);
     const size_t index = (y * currentWidth + x) * 4;
-    // The colour channels are corrected in linear light; alpha stays as it is.
-    output[index] = pow(pow(input[index], gamma) * factor, 1.0f / gamma);
-    output[index + 1] = pow(pow(input[index + 1], gamma) * factor, 1.0f / gamma);
-    output[index + 2] = pow(pow(input[index + 2], gamma) * factor, 1.0f / gamma);
+    // The colour channels are corrected in linear light; alpha stays as it is. A power of
+    // 1 returns its base, so gamma 1 (what the pipeline sets) needs no power at all.
+    if (gamma == 1.0f) {
+        output[index] = input[index] * factor;
+        output[index + 1] = input[index + 1] * factor;
+        output[index + 2] = input[index + 2] * factor;
+    } else {
+        output[index] = pow(pow(input[index], gamma) * factor, 1.0f / gamma);
+        output[index + 1] = pow(pow(input[index + 1], gamma) * factor, 1.0f / gamma);
+        output[index + 2] = pow(pow(input[index + 2], gamma) * factor, 1.0f / gamma);
+    }
     output[index + 3] = input[index + 3];
 }
 
@@ -67,10 +93,9 @@ __kernel void shadingMap(__global float* output, const uint currentWidth,
                          const float a1, const float a2, const float a3, const float a4,
                          const float a5, const float a6, const uchar reverse, const float gamma)
 {
-    const size_t id = get_global_id(0);
-    const size_t x = id % currentWidth;
-    const size_t y = id / currentWidth;
-    if (x >= currentWidth || y >= currentHeight) {
+    size_t x = 0;
+    size_t y = 0;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
         return;
     }
 

@@ -1,0 +1,118 @@
+// The renderers on their own: a frame through the OpenCL device and back, the output
+// size, and the first frame of a process (both renderers built, one frame rendered).
+
+#include "BenchmarkLens.h"
+
+#include "renderer/DistortionRenderer.h"
+#include "renderer/ShadingRenderer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace {
+
+Renderer::DistortionRenderer& distortionRenderer() {
+    static const auto renderer = std::make_unique<Renderer::DistortionRenderer>();
+    return *renderer;
+}
+
+Renderer::ShadingRenderer& shadingRenderer() {
+    static const auto renderer = std::make_unique<Renderer::ShadingRenderer>();
+    return *renderer;
+}
+
+std::uint32_t widthOf(const benchmark::State& state) {
+    return static_cast<std::uint32_t>(state.range(0));
+}
+
+std::uint32_t heightOf(const benchmark::State& state) {
+    return static_cast<std::uint32_t>(state.range(1));
+}
+
+void distortionRender(benchmark::State& state) {
+    const std::uint32_t width = widthOf(state);
+    const std::uint32_t height = heightOf(state);
+    Renderer::DistortionRenderer& renderer = distortionRenderer();
+    Bench::setUpUndistortion(renderer, width, height);
+    const std::vector<float> input = Bench::testFrame(width, height);
+    std::vector<float> output(input.size());
+    for (auto _ : state) {
+        renderer.render(input.data(), output.data(), Bench::frameBytes(width, height));
+        benchmark::DoNotOptimize(output.data());
+    }
+}
+
+void distortionFrameSize(benchmark::State& state) {
+    Renderer::DistortionRenderer& renderer = distortionRenderer();
+    Bench::setUpUndistortion(renderer, widthOf(state), heightOf(state));
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (auto _ : state) {
+        renderer.frameSize(width, height);
+        benchmark::DoNotOptimize(width);
+        benchmark::DoNotOptimize(height);
+    }
+}
+
+void shadingRender(benchmark::State& state) {
+    const std::uint32_t width = widthOf(state);
+    const std::uint32_t height = heightOf(state);
+    Renderer::ShadingRenderer& renderer = shadingRenderer();
+    Bench::setUpShadingRemoval(renderer, width, height);
+    const std::vector<float> input = Bench::testFrame(width, height);
+    std::vector<float> output(input.size());
+    for (auto _ : state) {
+        renderer.render(input.data(), output.data(), Bench::frameBytes(width, height));
+        benchmark::DoNotOptimize(output.data());
+    }
+}
+
+void shadingFrameSize(benchmark::State& state) {
+    Renderer::ShadingRenderer& renderer = shadingRenderer();
+    Bench::setUpShadingRemoval(renderer, widthOf(state), heightOf(state));
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (auto _ : state) {
+        renderer.frameSize(width, height);
+        benchmark::DoNotOptimize(width);
+        benchmark::DoNotOptimize(height);
+    }
+}
+
+// What the pipeline does on its first request: both renderers are built (their programs
+// come from the OpenCL implementation's cache once it is warm) and one frame is undistorted.
+void firstFrame(benchmark::State& state) {
+    const std::uint32_t width = widthOf(state);
+    const std::uint32_t height = heightOf(state);
+    const std::vector<float> input = Bench::testFrame(width, height);
+    std::vector<float> output(input.size());
+    for (auto _ : state) {
+        const Renderer::ShadingRenderer shading;
+        Renderer::DistortionRenderer distortion;
+        Bench::setUpUndistortion(distortion, width, height);
+        distortion.render(input.data(), output.data(), Bench::frameBytes(width, height));
+        benchmark::DoNotOptimize(output.data());
+    }
+}
+
+} // namespace
+
+BENCHMARK(distortionRender)->Name("DistortionRenderer/Render")->Apply(Bench::imageBenchmark);
+BENCHMARK(distortionFrameSize)
+    ->Name("DistortionRenderer/FrameSize")
+    ->Apply(Bench::imageBenchmark)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(shadingRender)->Name("ShadingRenderer/Render")->Apply(Bench::imageBenchmark);
+BENCHMARK(shadingFrameSize)
+    ->Name("ShadingRenderer/FrameSize")
+    ->Apply(Bench::imageBenchmark)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(firstFrame)
+    ->Name("Renderers/FirstFrameAfterStart")
+    ->Args({4096, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
