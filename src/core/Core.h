@@ -46,6 +46,10 @@ public:
     class CorePrivate;
 
 private:
+    template <typename Operation>
+    bool capturingErrors(Operation operation);
+    void storeError(const std::string& brief, const std::string& detail) noexcept;
+
     std::unique_ptr<CorePrivate> corePrivate;
     std::shared_ptr<std::string> briefError;
     std::shared_ptr<std::string> detailedError;

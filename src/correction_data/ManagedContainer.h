@@ -32,6 +32,12 @@ public:
     // Counts frames from the first frame's own timecode, then looks up by number.
     void frameData(Timecode::Timecode timecode, Frame& frame) override;
 
+protected:
+    const std::string& boundClipFilePath() const { return clipFilePath; }
+    const std::string& boundClipFileName() const { return clipFileName; }
+    const std::string& boundCorrectionFilePath() const { return correctionFilePath; }
+    const std::string& boundJsonString() const { return jsonString; }
+
 private:
     void sharedContent(std::shared_ptr<Content>& shared);
     void parseJsonOnce();

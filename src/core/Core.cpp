@@ -1,0 +1,124 @@
+#include "core/Core.h"
+
+#include "core/CorePrivate.h"
+#include "foundation/Exception.h"
+#include "metadata_database/CsvStringBasedMetadataDatabase.h"
+
+#include <boost/filesystem/exception.hpp>
+
+#include <cstring>
+#include <new>
+#include <utility>
+
+namespace Core {
+
+namespace {
+
+// Copies the text with its terminating zero only when it fits whole.
+bool copyWhole(const std::string& text, char* buffer, size_t size) {
+    if (buffer == nullptr || text.size() + 1 > size) {
+        return false;
+    }
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+    return true;
+}
+
+bool metadataKey(MetadataDatabase::MetadataKind kind, const char* cameraManufacturer,
+                 const char* containerFormat, char* buffer, size_t size) {
+    if (cameraManufacturer == nullptr || containerFormat == nullptr) {
+        return false;
+    }
+    std::string key;
+    try {
+        MetadataDatabase::CsvStringBasedMetadataDatabase::sharedInstance()->keyForKind(
+            kind, cameraManufacturer, containerFormat, key);
+    } catch (...) {
+        return false;
+    }
+    return copyWhole(key, buffer, size);
+}
+
+std::string systemErrorLine(const char* what) {
+    return std::string("System Error: \"") + what + "\"";
+}
+
+} // namespace
+
+Core::Core(std::unique_ptr<CoreDataSource> dataSource)
+    : corePrivate(std::make_unique<CorePrivate>(std::move(dataSource))) {}
+
+Core::~Core() = default;
+
+// Runs one pipeline operation; any failure is stored for the host to read. Not
+// only the pipeline's own Exceptions are caught: a host must never see an
+// exception, so file-system and allocation failures are reported the same way.
+template <typename Operation>
+bool Core::capturingErrors(Operation operation) {
+    briefError.reset();
+    detailedError.reset();
+    try {
+        operation();
+        return true;
+    } catch (const Exception& error) {
+        storeError(error.what(), error.detailedDescription());
+    } catch (const boost::filesystem::filesystem_error& error) {
+        storeError("A directory could not be searched for the correction file. Check that the "
+                   "clip's directories can be read.",
+                   systemErrorLine(error.what()));
+    } catch (const std::bad_alloc&) {
+        storeError("There is not enough memory to process the frame.", "");
+    } catch (const std::exception& error) {
+        storeError("The frame could not be processed because of a system error.",
+                   systemErrorLine(error.what()));
+    } catch (...) {
+        storeError("The frame could not be processed because of an unknown error.", "");
+    }
+    return false;
+}
+
+void Core::storeError(const std::string& brief, const std::string& detail) noexcept {
+    try {
+        const Exception error(brief, detail);
+        briefError = std::make_shared<std::string>(error.what());
+        detailedError = std::make_shared<std::string>(error.detailedDescription());
+    } catch (...) {
+        briefError.reset();
+        detailedError.reset();
+    }
+}
+
+bool Core::frameSize(unsigned int& width, unsigned int& height) {
+    return capturingErrors([&] { corePrivate->frameSize(width, height); });
+}
+
+bool Core::render(const float* input, float* output, size_t size) {
+    return capturingErrors([&] { corePrivate->render(input, output, size); });
+}
+
+bool Core::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {
+    return capturingErrors([&] { corePrivate->recordingFormat(format); });
+}
+
+bool Core::briefErrorDescription(char* buffer, size_t size) const {
+    const std::shared_ptr<std::string> text = briefError;
+    return text && copyWhole(*text, buffer, size);
+}
+
+bool Core::detailedErrorDescription(char* buffer, size_t size) const {
+    const std::shared_ptr<std::string> text = detailedError;
+    return text && copyWhole(*text, buffer, size);
+}
+
+bool Core::metadataKeyForClipFileName(const char* cameraManufacturer, const char* containerFormat,
+                                      char* buffer, size_t size) {
+    return metadataKey(MetadataDatabase::MetadataKind::ClipFileName, cameraManufacturer,
+                       containerFormat, buffer, size);
+}
+
+bool Core::metadataKeyForTimecode(const char* cameraManufacturer, const char* containerFormat,
+                                  char* buffer, size_t size) {
+    return metadataKey(MetadataDatabase::MetadataKind::Timecode, cameraManufacturer,
+                       containerFormat, buffer, size);
+}
+
+} // namespace Core

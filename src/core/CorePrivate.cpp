@@ -1,0 +1,377 @@
+#include "core/CorePrivate.h"
+
+#include "correction_data/Calculations.h"
+#include "correction_data/CoefficentCalculationFailedException.h"
+#include "correction_data/ContainerManager.h"
+#include "correction_data/CorrectionFileBasedContainerManagerDataSource.h"
+#include "correction_file/LevelOfDepth.h"
+#include "foundation/Exception.h"
+#include "foundation/Timecode.h"
+#include "renderer/DistortionRenderer.h"
+#include "renderer/ShadingRenderer.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace Core {
+
+namespace {
+
+// Process-wide state shared by every core: the one source of parsed
+// correction files, and the two renderers behind one lock.
+std::shared_ptr<CorrectionData::ManagedContainerDataSource> managedContainerDataSource;
+std::once_flag onceFlag;
+std::unique_ptr<Renderer::ShadingRenderer> shadingRenderer;
+std::unique_ptr<Renderer::DistortionRenderer> distortionRenderer;
+std::mutex rendererAccessLock;
+
+constexpr unsigned int contentCacheCapacity = 100;
+constexpr std::size_t textBufferSize = 4096;
+
+const std::shared_ptr<CorrectionData::ManagedContainerDataSource>& sharedContentSource() {
+    std::call_once(onceFlag, [] {
+        managedContainerDataSource = std::make_shared<CorrectionData::ContainerManager>(
+            std::make_unique<CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
+                CorrectionFile::LevelOfDepth{1, 5, 2}),
+            contentCacheCapacity);
+    });
+    return managedContainerDataSource;
+}
+
+// Asks one text of the data source; an empty text counts as not delivered.
+template <typename Query>
+bool deliveredText(Query query, std::string& text) {
+    std::array<char, textBufferSize> buffer{};
+    const bool delivered = query(buffer.data(), buffer.size());
+    buffer.back() = '\0';
+    text = buffer.data();
+    return delivered && !text.empty();
+}
+
+std::string quotedLine(const char* label, const std::string& value) {
+    return std::string(label) + "\"" + value + "\"";
+}
+
+bool isUsable(const RecordingFormatDatabase::RecordingFormat& format) {
+    return format.pixelWidth != 0 && format.pixelHeight != 0 && format.sensorRadius > 0.0F &&
+           std::isfinite(format.sensorRadius);
+}
+
+[[noreturn]] void throwInvalidRecordingFormat(const RecordingFormatDatabase::RecordingFormat& f) {
+    std::ostringstream detail;
+    detail << "Image Area Size: " << f.sensorWidth << "x" << f.sensorHeight << " mm\n"
+           << "Clip Resolution: " << f.pixelWidth << "x" << f.pixelHeight << " px\n"
+           << "Image Radius: " << f.sensorRadius << " mm";
+    throw Exception("There is no valid data available for the recording format.", detail.str());
+}
+
+// Rates that can take part in arithmetic: finite and not negative.
+void checkFrameRate(float rate, const char* what) {
+    if (!std::isfinite(rate) || rate < 0.0F) {
+        std::ostringstream detail;
+        detail << what << ": \"" << rate << "\"";
+        throw Exception("The frame rate is not valid. Check the clip's frame rate and its "
+                        "correction data.",
+                        detail.str());
+    }
+}
+
+// The frame number at the correction data's rate.
+unsigned int rescaledFrameNumber(const FrameData& frameData, float dataRate) {
+    const unsigned int number = frameData.frameNumber;
+    if (frameData.frameRate == 0.0F || frameData.frameRate == dataRate) {
+        return number;
+    }
+    checkFrameRate(dataRate, "Correction Data Frame Rate");
+    const float rescaled = dataRate / frameData.frameRate * static_cast<float>(number);
+    if (!(rescaled >= 0.0F && rescaled < 4294967296.0F)) {
+        std::ostringstream detail;
+        detail << "Frame Number: " << number << "\nFrame Rate: \"" << frameData.frameRate
+               << "\"\nCorrection Data Frame Rate: \"" << dataRate << "\"";
+        throw Exception("The frame number cannot be converted to the frame rate of the "
+                        "correction data.",
+                        detail.str());
+    }
+    return static_cast<unsigned int>(rescaled);
+}
+
+void checkAspectRatio(const FrameData& frameData,
+                      const RecordingFormatDatabase::RecordingFormat& format) {
+    const float formatAspect =
+        static_cast<float>(format.pixelWidth) / static_cast<float>(format.pixelHeight);
+    const float expected = std::ceil(static_cast<float>(frameData.width) / formatAspect);
+    const std::int64_t expectedHeight =
+        expected < 4294967296.0F ? static_cast<std::int64_t>(expected) : -1;
+    const std::int64_t difference = expectedHeight - static_cast<std::int64_t>(frameData.height);
+    if (expectedHeight >= 0 && difference >= -1 && difference <= 1) {
+        return;
+    }
+    std::ostringstream brief;
+    brief << "Aspect ratio of the current frame is not as expected. Recommended resolution is "
+          << frameData.width << "x" << expectedHeight << " px.";
+    std::ostringstream detail;
+    detail << "Current Frame Resolution: " << frameData.width << "x" << frameData.height
+           << " px\nRecording Format Resolution: " << format.pixelWidth << "x" << format.pixelHeight
+           << " px";
+    throw Exception(brief.str(), detail.str());
+}
+
+// Seven coefficients for the renderers: a fit of six gets a zero seventh.
+std::array<float, 7> fitted(const std::vector<float>& x, const std::vector<float>& y) {
+    std::vector<float> coefficients;
+    CorrectionData::Calculations::calculateCoefficients(x, y, coefficients);
+    if (coefficients.size() != 6 && coefficients.size() != 7) {
+        std::ostringstream detail;
+        detail << "Coefficient Count: " << coefficients.size();
+        throw Exception("The interpolation points of the frame do not give a polynomial of "
+                        "degree five or six. Check the correction data of the frame.",
+                        detail.str());
+    }
+    std::array<float, 7> result{};
+    std::copy(coefficients.begin(), coefficients.end(), result.begin());
+    return result;
+}
+
+float evaluate(const std::array<float, 7>& coefficients, float x) {
+    float sum = 0.0F;
+    float power = 1.0F;
+    for (const float coefficient : coefficients) {
+        sum += coefficient * power;
+        power *= x;
+    }
+    return sum;
+}
+
+struct DistortionFits {
+    std::array<float, 7> forward{};
+    std::array<float, 7> inverse{};
+};
+
+// Forward: distorted height over true height; inverse: the other way round.
+DistortionFits distortionFits(const CorrectionData::Frame& frame) {
+    const auto& points = frame.interpolationPoints;
+    if (points.radialDistortion.size() < points.heights.size()) {
+        throw CorrectionData::CoefficentCalculationFailedException(points.heights,
+                                                                   points.radialDistortion);
+    }
+    std::vector<float> distortedHeights;
+    distortedHeights.reserve(points.heights.size());
+    for (std::size_t i = 0; i < points.heights.size(); ++i) {
+        distortedHeights.push_back(points.heights[i] *
+                                   (1.0F - points.radialDistortion[i] / 1000.0F));
+    }
+    return {fitted(points.heights, distortedHeights), fitted(distortedHeights, points.heights)};
+}
+
+void createRenderersIfNeeded() {
+    if (!shadingRenderer) {
+        shadingRenderer = std::make_unique<Renderer::ShadingRenderer>();
+    }
+    if (!distortionRenderer) {
+        distortionRenderer = std::make_unique<Renderer::DistortionRenderer>();
+    }
+}
+
+} // namespace
+
+Core::CorePrivate::CorePrivate(std::unique_ptr<CoreDataSource> dataSource_)
+    : dataSource(std::move(dataSource_)) {}
+
+ExtendedManagedContainer& Core::CorePrivate::extendedManagedContainer() {
+    ClipBinding binding;
+    const CoreDataSource& source = *dataSource;
+    const bool hasCorrectionFilePath =
+        deliveredText([&](char* b, size_t s) { return source.correctionFilePath(b, s); },
+                      binding.correctionFilePath);
+    const bool hasClipFileName = deliveredText(
+        [&](char* b, size_t s) { return source.clipFileName(b, s); }, binding.clipFileName);
+    binding.hasFrameMetadata = deliveredText(
+        [&](char* b, size_t s) { return source.frameMetadata(b, s); }, binding.frameMetadata);
+    const bool hasClipFilePath = deliveredText(
+        [&](char* b, size_t s) { return source.clipFilePath(b, s); }, binding.clipFilePath);
+    binding.explicitFile = hasCorrectionFilePath && hasClipFileName;
+
+    if (!binding.explicitFile && !binding.hasFrameMetadata && !hasClipFilePath) {
+        std::string detail;
+        if (hasCorrectionFilePath) {
+            detail = quotedLine("Correction File Path: ", binding.correctionFilePath);
+        } else if (hasClipFileName) {
+            detail = quotedLine("Clip File Name: ", binding.clipFileName);
+        }
+        throw Exception("There is some clip and correction file related data missing.", detail);
+    }
+    if (container && container->isBoundTo(binding)) {
+        return *container;
+    }
+    const auto& contentSource = sharedContentSource();
+    if (binding.explicitFile) {
+        container = std::make_unique<ExtendedManagedContainer>(
+            binding.clipFileName, binding.correctionFilePath, contentSource);
+    } else if (binding.hasFrameMetadata) {
+        container = std::make_unique<ExtendedManagedContainer>(binding.frameMetadata);
+    } else {
+        container = std::make_unique<ExtendedManagedContainer>(binding.clipFilePath, contentSource);
+    }
+    return *container;
+}
+
+RecordingFormatDatabase::RecordingFormat Core::CorePrivate::retrieveRecordingFormat() {
+    ExtendedManagedContainer& current = extendedManagedContainer();
+    RecordingFormatDatabase::RecordingFormat format;
+    if (!dataSource->recordingFormat(format)) {
+        format = current.recordingFormat();
+    }
+    if (!isUsable(format)) {
+        throwInvalidRecordingFormat(format);
+    }
+    return format;
+}
+
+FrameData Core::CorePrivate::retrieveFrameData() const {
+    FrameData frameData;
+    if (!dataSource->frameData(frameData)) {
+        throw Exception("There is some frame related data missing.");
+    }
+    // A host that fills all sixteen characters leaves no terminating zero.
+    frameData.timecode[sizeof frameData.timecode - 1] = '\0';
+    checkFrameRate(frameData.frameRate, "Frame Rate");
+    return frameData;
+}
+
+CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const FrameData& frameData) {
+    CorrectionData::Header header;
+    container->headerData(header);
+    const float dataRate = header.tc.fps;
+    const unsigned int number = rescaledFrameNumber(frameData, dataRate);
+
+    CorrectionData::Frame frame;
+    if (frameData.timecode[0] != '\0' && dataRate != 0.0F) {
+        const Timecode::Timecode timecode(frameData.timecode, dataRate);
+        container->frameData(timecode + number, frame);
+    } else {
+        container->frameData(number, frame);
+    }
+    return frame;
+}
+
+std::pair<bool, bool>
+Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendererLock) {
+    ShadingCorrectionParameter shadingParameter;
+    DistortionCorrectionParameter distortionParameter;
+    const bool shading = dataSource->shouldPerformShadingCorrection(shadingParameter);
+    const bool distortion = dataSource->shouldPerformDistortionCorrection(distortionParameter);
+    if (!shading && !distortion) {
+        return {false, false};
+    }
+
+    const auto format = retrieveRecordingFormat();
+    const FrameData frameData = retrieveFrameData();
+    const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
+    checkAspectRatio(frameData, format);
+
+    const float radius = (frameData.overscan / 100.0F + 1.0F) * format.sensorRadius;
+    std::array<float, 7> shadingCoefficients{};
+    if (shading) {
+        shadingCoefficients =
+            fitted(frame.interpolationPoints.heights, frame.interpolationPoints.shading);
+    }
+    DistortionFits fits;
+    if (distortion) {
+        fits = distortionFits(frame);
+    }
+
+    rendererLock = std::unique_lock<std::mutex>(rendererAccessLock);
+    createRenderersIfNeeded();
+    if (shading) {
+        Renderer::ShadingRenderer& renderer = *shadingRenderer;
+        renderer.currentWidth = frameData.width;
+        renderer.currentHeight = frameData.height;
+        renderer.originalWidth = format.pixelWidth;
+        renderer.originalHeight = format.pixelHeight;
+        renderer.outputMap = shadingParameter.outputMap;
+        renderer.imageRadius = radius;
+        renderer.coefficients = shadingCoefficients;
+        renderer.reverse = shadingParameter.reverse ? 1 : 0;
+        renderer.gamma = 1.0F;
+    }
+    if (distortion) {
+        Renderer::DistortionRenderer& renderer = *distortionRenderer;
+        renderer.currentWidth = frameData.width;
+        renderer.currentHeight = frameData.height;
+        renderer.originalWidth = format.pixelWidth;
+        renderer.originalHeight = format.pixelHeight;
+        renderer.outputMap = distortionParameter.outputMap;
+        const float distortedRadius = evaluate(fits.forward, radius);
+        if (distortionParameter.reverse) {
+            renderer.coefficients = fits.forward;
+            renderer.frameSizeCoefficients = fits.inverse;
+            renderer.imageRadius = radius;
+            renderer.frameSizeImageRadius = distortedRadius;
+        } else {
+            renderer.coefficients = fits.inverse;
+            renderer.frameSizeCoefficients = fits.forward;
+            renderer.imageRadius = distortedRadius;
+            renderer.frameSizeImageRadius = radius;
+        }
+    }
+    return {shading, distortion};
+}
+
+void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
+    std::unique_lock<std::mutex> rendererLock;
+    const auto requested = prepareRendererIfNeeded(rendererLock);
+    if (requested.first && requested.second) {
+        throw Exception("It is not possible to calculate the frame size for both shading and "
+                        "distortion correction.");
+    }
+    if (requested.first) {
+        shadingRenderer->frameSize(width, height);
+    } else if (requested.second) {
+        distortionRenderer->frameSize(width, height);
+    }
+}
+
+void Core::CorePrivate::render(const float* input, float* output, size_t size) {
+    std::unique_lock<std::mutex> rendererLock;
+    const auto requested = prepareRendererIfNeeded(rendererLock);
+    const bool shading = requested.first;
+    const bool distortion = requested.second;
+    if (!shading && !distortion) {
+        return;
+    }
+    const bool shadingMap = shading && shadingRenderer->outputMap;
+    const bool distortionMap = distortion && distortionRenderer->outputMap;
+    if (shadingMap && distortionMap) {
+        throw Exception("It is not possible to generate a single map for both shading and "
+                        "distortion correction.");
+    }
+    if ((shadingMap || distortionMap) && input != nullptr) {
+        throw Exception(
+            "Input buffer is required to be set to nullptr whenever map rendering is requested.");
+    }
+
+    std::vector<float> intermediate;
+    if (shading && distortion) {
+        intermediate.assign(size / sizeof(float), 0.0F);
+    }
+    float* shadingOutput = intermediate.empty() ? output : intermediate.data();
+    const float* distortionInput = intermediate.empty() ? input : intermediate.data();
+    if (shading) {
+        shadingRenderer->render(input, shadingOutput, size);
+    }
+    if (distortion) {
+        distortionRenderer->render(distortionInput, output, size);
+    }
+}
+
+void Core::CorePrivate::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {
+    format = extendedManagedContainer().recordingFormat();
+}
+
+} // namespace Core

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "core/Core.h"
+#include "core/CoreDataSource.h"
+#include "core/ExtendedManagedContainer.h"
+#include "correction_data/Frame.h"
+#include "recording_format_database/RecordingFormat.h"
+
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <utility>
+
+namespace Core {
+
+// The correction pipeline behind the facade: binds a container to the clip
+// that the data source names, matches the frame, fits the polynomials and
+// drives the process-wide renderers. Failures leave as Exception.
+class Core::CorePrivate {
+public:
+    explicit CorePrivate(std::unique_ptr<CoreDataSource> dataSource);
+
+    void frameSize(unsigned int& width, unsigned int& height);
+    void render(const float* input, float* output, size_t size);
+    void recordingFormat(RecordingFormatDatabase::RecordingFormat& format);
+
+private:
+    ExtendedManagedContainer& extendedManagedContainer();
+    RecordingFormatDatabase::RecordingFormat retrieveRecordingFormat();
+    FrameData retrieveFrameData() const;
+    CorrectionData::Frame retrieveCorrectionFrameData(const FrameData& frameData);
+    // Writes the renderer parameters of the current frame and returns whether
+    // shading and distortion are requested. When either is, rendererLock holds
+    // the renderers on return, so that the caller uses the parameters before
+    // another core can rewrite them.
+    std::pair<bool, bool> prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendererLock);
+
+    // Members are destroyed in reverse order: the container before the data source.
+    std::unique_ptr<CoreDataSource> dataSource;
+    std::unique_ptr<ExtendedManagedContainer> container;
+};
+
+} // namespace Core

@@ -1,0 +1,8 @@
+#include "renderer/DistortionKernelSource.h"
+
+namespace Renderer {
+
+const char* const distortionImageKernelName = "distortion";
+const char* const distortionMapKernelName = "distortionMap";
+
+} // namespace Renderer

@@ -1,0 +1,117 @@
+#pragma once
+
+// A stand-in for the OpenCL library, linked instead of the ICD loader into the tests that
+// need failures a real device cannot be made to produce. Every entry point the renderer
+// uses is implemented; each can be told to fail, and handles are counted as they are
+// created and released.
+
+#include <CL/cl.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace FakeOpenCL {
+
+struct Device {
+    std::string name = "Fake Device";
+    cl_device_type type = CL_DEVICE_TYPE_GPU;
+    std::string version = "OpenCL 1.2 Fake";
+    cl_uint maxComputeUnits = 1;
+    cl_uint maxClockFrequency = 1;
+    size_t maxWorkGroupSize = 1;
+    // A query of this information fails with `failingStatus` (0: none fails).
+    cl_device_info failingInfo = 0;
+    cl_int failingStatus = CL_INVALID_VALUE;
+    // Only the second query of a text fails, not the one for its length.
+    bool onlyValueQueryFails = false;
+};
+
+struct Platform {
+    std::string name = "Fake Platform";
+    std::vector<Device> devices;
+    cl_int deviceCountStatus = CL_SUCCESS;
+    cl_int deviceIdStatus = CL_SUCCESS;
+};
+
+struct KernelArgument {
+    cl_uint index = 0;
+    size_t size = 0;
+    std::vector<unsigned char> bytes;
+};
+
+struct Counter {
+    int created = 0;
+    int released = 0;
+};
+
+struct State {
+    std::vector<Platform> platforms;
+    cl_int platformCountStatus = CL_SUCCESS;
+    cl_int platformIdStatus = CL_SUCCESS;
+    cl_int platformInfoLengthStatus = CL_SUCCESS;
+    cl_int platformInfoStatus = CL_SUCCESS;
+
+    cl_int contextStatus = CL_SUCCESS;
+    cl_int queueStatus = CL_SUCCESS;
+    cl_int programStatus = CL_SUCCESS;
+    cl_int buildStatus = CL_SUCCESS;
+    std::string buildLog;
+    cl_int kernelStatus = CL_SUCCESS;
+    // clCreateKernel hands out a kernel although it reports `kernelStatus`.
+    bool kernelHandleDespiteFailure = false;
+    // The buffer creation with this number (counting from 1) fails; 0: none.
+    int failingBufferCreation = 0;
+    cl_int writeStatus = CL_SUCCESS;
+    std::map<cl_uint, cl_int> argumentStatus; // by argument index
+    cl_int workGroupInfoStatus = CL_SUCCESS;
+    size_t kernelWorkGroupSize = 256;
+    cl_int launchStatus = CL_SUCCESS;
+    cl_int finishStatus = CL_SUCCESS;
+    cl_int readStatus = CL_SUCCESS;
+
+    Counter contexts;
+    Counter queues;
+    Counter programs;
+    Counter kernels;
+    Counter buffers;
+
+    std::vector<cl_device_id> contextDevices;
+    std::vector<std::string> kernelNames;
+    std::vector<cl_mem_flags> bufferFlags;
+    std::vector<size_t> bufferSizes;
+    std::vector<KernelArgument> arguments;
+    std::vector<size_t> globalSizes;
+    std::vector<size_t> localSizes;
+    std::vector<cl_device_info> deviceInfoQueries;
+    int invalidReleases = 0; // handles released twice or never created
+    int writes = 0;
+    int reads = 0;
+};
+
+// Back to one platform with one GPU device, where every call succeeds; forgets all records.
+void reset();
+State& state();
+
+// Handles of the platforms and devices currently configured in state().platforms.
+cl_platform_id platformId(size_t platform);
+cl_device_id deviceId(size_t platform, size_t device);
+
+// The value of an argument set last at this index, read as the given type.
+template <typename Value>
+Value argumentValue(cl_uint index) {
+    for (auto argument = state().arguments.rbegin(); argument != state().arguments.rend();
+         ++argument) {
+        if (argument->index == index && argument->size == sizeof(Value)) {
+            Value value{};
+            std::copy(argument->bytes.begin(), argument->bytes.end(),
+                      reinterpret_cast<unsigned char*>(&value));
+            return value;
+        }
+    }
+    return Value{};
+}
+
+} // namespace FakeOpenCL
