@@ -80,12 +80,14 @@ std::array<float, 3> chart(float x, float y, float width, float height) {
     const float u = x / width;
     const float v = y / height;
     std::array<float, 3> colour{0.12F + 0.55F * u, 0.12F + 0.55F * v, 0.55F - 0.35F * u};
+    // A checkerboard with edges a few pixels wide.
+    const float pi = 3.14159265F;
     const float cell = height / 8.0F;
-    const bool dark = (static_cast<int>(std::floor(x / cell)) + static_cast<int>(std::floor(y / cell))) % 2 != 0;
+    const float checker = std::tanh(3.0F * std::sin(pi * x / cell) * std::sin(pi * y / cell));
     for (float& c : colour) {
-        c *= dark ? 0.8F : 1.0F;
+        c *= 0.9F + 0.1F * checker;
     }
-    const float lineWidth = std::max(1.2F, height / 500.0F);
+    const float lineWidth = std::max(3.0F, height / 300.0F);
     const auto gridDistance = [](float p, float spacing) {
         const float m = std::fmod(std::fabs(p), spacing);
         return std::min(m, spacing - m);
@@ -93,8 +95,9 @@ std::array<float, 3> chart(float x, float y, float width, float height) {
     const float cx = width / 2.0F;
     const float cy = height / 2.0F;
     float line = 0.0F;
-    line = std::max(line, 0.6F * smoothLine(gridDistance(x - cx, height / 32.0F), lineWidth));
-    line = std::max(line, 0.6F * smoothLine(gridDistance(y - cy, height / 32.0F), lineWidth));
+    const float fineSpacing = std::max(height / 32.0F, 16.0F);
+    line = std::max(line, 0.6F * smoothLine(gridDistance(x - cx, fineSpacing), lineWidth));
+    line = std::max(line, 0.6F * smoothLine(gridDistance(y - cy, fineSpacing), lineWidth));
     line = std::max(line, smoothLine(gridDistance(x - cx, height / 8.0F), 1.5F * lineWidth));
     line = std::max(line, smoothLine(gridDistance(y - cy, height / 8.0F), 1.5F * lineWidth));
     const float diagonal = std::sqrt(width * width + height * height);
@@ -112,7 +115,8 @@ std::array<float, 3> chart(float x, float y, float width, float height) {
 
 // Renders one frame; with `lens` null the ideal chart.
 OIIO::ImageBuf renderFrame(const Settings& settings, const Lens* lens, unsigned int timecode) {
-    OIIO::ImageSpec spec(settings.width, settings.height, 4, OIIO::TypeHalf);
+    // Rendered in float, written as half.
+    OIIO::ImageSpec spec(settings.width, settings.height, 4, OIIO::TypeFloat);
     spec.channelnames = {"R", "G", "B", "A"};
     spec.alpha_channel = 3;
     spec.attribute("compression", "zip");
@@ -275,13 +279,14 @@ int main(int argc, char** argv) {
         std::snprintf(number.data(), number.size(), ".%04d.exr", settings.first + index);
         const std::string fileName = settings.name + number.data();
         if (!renderFrame(settings, &lens, smpteTimecode(index))
-                 .write(settings.directory + "/" + fileName)) {
+                 .write(settings.directory + "/" + fileName, OIIO::TypeHalf)) {
             std::cerr << "velor-sample-plate: cannot write " << fileName << " in "
                       << settings.directory << "\n";
             return 1;
         }
         if (settings.ideal && !renderFrame(settings, nullptr, smpteTimecode(index))
-                                   .write(settings.directory + "/ideal/" + fileName)) {
+                                   .write(settings.directory + "/ideal/" + fileName,
+                                          OIIO::TypeHalf)) {
             std::cerr << "velor-sample-plate: cannot write the ideal chart in "
                       << settings.directory << "\n";
             return 1;

@@ -193,7 +193,6 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     const std::size_t floatCount = box.npixels() * 4;
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
-    const OIIO::ImageSpec groupSpec(box, OIIO::TypeFloat);
     for (const std::array<int, 4>& group : channelGroups(input)) {
         const OIIO::ImageBuf channels =
             OIIO::ImageBufAlgo::channels(frame.image, 4, group, {0.0F, 0.0F, 0.0F, 0.0F});
@@ -201,17 +200,17 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();
         }
-        OIIO::ImageBuf rendered(groupSpec);
-        rendered.set_pixels(box, OIIO::TypeFloat, corrected.data());
+        const OIIO::stride_t pixelStride = 4 * sizeof(float);
         for (int place = 0; place < 4; ++place) {
             const int channel = group[static_cast<std::size_t>(place)];
             if (channel < 0) {
                 continue;
             }
             OIIO::ROI slot = box;
-            slot.chbegin = place;
-            slot.chend = place + 1;
-            OIIO::ImageBufAlgo::paste(result, box.xbegin, box.ybegin, 0, channel, rendered, slot);
+            slot.chbegin = channel;
+            slot.chend = channel + 1;
+            result.set_pixels(slot, OIIO::TypeFloat, corrected.data() + place, pixelStride,
+                              pixelStride * box.width());
         }
     }
     return result;
