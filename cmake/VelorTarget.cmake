@@ -33,3 +33,21 @@ function(velor_add_test name)
     DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "ASAN_OPTIONS=halt_on_error=1:abort_on_error=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
 endfunction()
+
+# Targets built at the Nuke NDK's language level (the plug-in, the rules it
+# shares with the command-line tool, the DDImage stand-in): C++14, otherwise as
+# velor_configure_target. They must not take velor::core's C++17 requirement
+# through a normal link; link it with $<LINK_ONLY:velor::core>.
+function(velor_configure_ndk_target target)
+  set_target_properties(${target} PROPERTIES
+    CXX_STANDARD 14
+    CXX_STANDARD_REQUIRED ON
+    CXX_EXTENSIONS OFF
+    POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(${target} PRIVATE
+    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
+  if(VELOR_SANITIZE)
+    target_compile_options(${target} PRIVATE ${VELOR_SANITIZER_FLAGS})
+    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+  endif()
+endfunction()

@@ -1,12 +1,13 @@
 #pragma once
 
-#include <fstream>
 #include <string>
 
 namespace Core {
 
-// One append-mode stream on a log file, alive for a single log call. When the
-// file cannot be opened the stream stays failed and writes do nothing.
+// One append-mode handle on a log file, alive for a single log call. Only a
+// regular file is written; a path that cannot be opened at once (missing
+// directory, no permission, a pipe without reader) or that is not a regular
+// file is ignored, so that logging never blocks or fails the caller.
 class LogEntry {
 public:
     explicit LogEntry(const std::string& path);
@@ -15,14 +16,14 @@ public:
     LogEntry& operator=(const LogEntry&) = delete;
     LogEntry(LogEntry&&) = delete;
     LogEntry& operator=(LogEntry&&) = delete;
-    ~LogEntry() = default;
+    ~LogEntry();
 
-    // Writes the text and a line feed in one piece, then flushes, so that
-    // lines written by several threads at once never interleave.
+    // Writes the text and a line feed in one piece, so that lines written by
+    // several threads at once never interleave.
     void write(const std::string& text);
 
 private:
-    std::ofstream stream_;
+    int descriptor_ = -1;
 };
 
 } // namespace Core

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <boost/filesystem.hpp>
 
 #include <fstream>
@@ -111,6 +113,17 @@ TEST_F(LoggerTest, MissingDirectoryIsIgnoredSilently) {
     const Core::Logger logger(path);
     EXPECT_NO_THROW(logger.log("lost"));
     EXPECT_FALSE(fs::exists(directory_ / "missing"));
+}
+
+TEST_F(LoggerTest, PathsThatAreNoRegularFileNeitherBlockNorFail) {
+    // A pipe without a reader would block a plain open for writing forever.
+    const std::string pipe = (directory_ / "pipe.log").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_NO_THROW(Core::Logger(pipe).log("lost"));
+    EXPECT_NO_THROW(Core::Logger(directory_.string()).log("lost"));
+    const Core::Logger logger(logPath());
+    logger.log("kept");
+    EXPECT_EQ(lines().size(), 1U);
 }
 
 TEST_F(LoggerTest, LinesFromManyThreadsArriveWhole) {

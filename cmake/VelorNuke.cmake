@@ -1,0 +1,38 @@
+# The Nuke plug-in builds against a Nuke installation when NUKE_ROOT names
+# one, and against the DDImage stand-in of this repository otherwise.
+#
+# With NUKE_ROOT the whole tree is built with the NDK's library ABI (Nuke 12.2
+# on Linux uses the old libstdc++ string ABI), so that velor_core, which the
+# plug-in links statically, passes std::string the way the NDK does. The
+# tests and the command-line tool link system libraries built with the new
+# ABI and are therefore switched off in that mode.
+include_guard(GLOBAL)
+
+set(NUKE_ROOT "" CACHE PATH "Nuke installation to build the plug-in against (empty: the DDImage stand-in)")
+
+if(NUKE_ROOT AND VELOR_BUILD_PLUGIN)
+  if(NOT EXISTS "${NUKE_ROOT}/include/DDImage/PlanarIop.h")
+    message(FATAL_ERROR "NUKE_ROOT=${NUKE_ROOT} holds no include/DDImage/PlanarIop.h. "
+                        "Point NUKE_ROOT at the Nuke installation directory (e.g. /usr/local/Nuke12.2v1).")
+  endif()
+  find_library(VELOR_DDIMAGE_LIBRARY DDImage PATHS "${NUKE_ROOT}" NO_DEFAULT_PATH)
+  if(NOT VELOR_DDIMAGE_LIBRARY)
+    message(FATAL_ERROR "No libDDImage.so in NUKE_ROOT=${NUKE_ROOT}. Point NUKE_ROOT at the "
+                        "Nuke installation directory, which holds libDDImage.so next to the Nuke executable.")
+  endif()
+  add_library(velor_ddimage INTERFACE)
+  target_include_directories(velor_ddimage SYSTEM INTERFACE "${NUKE_ROOT}/include")
+  target_link_libraries(velor_ddimage INTERFACE "${VELOR_DDIMAGE_LIBRARY}")
+  add_library(velor::ddimage ALIAS velor_ddimage)
+
+  add_compile_definitions(_GLIBCXX_USE_CXX11_ABI=0)
+  foreach(option VELOR_BUILD_TESTS VELOR_BUILD_CLI VELOR_BUILD_BENCHMARKS)
+    if(${option})
+      message(STATUS "${option} is off with NUKE_ROOT: it links libraries built with the new libstdc++ ABI")
+      set(${option} OFF)
+    endif()
+  endforeach()
+  message(STATUS "Nuke plug-in against ${NUKE_ROOT} (C++14, _GLIBCXX_USE_CXX11_ABI=0)")
+elseif(VELOR_BUILD_PLUGIN)
+  add_subdirectory("${PROJECT_SOURCE_DIR}/ddimage_standin" "${PROJECT_BINARY_DIR}/ddimage_standin")
+endif()

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "DDImage/DDImage_API.h"
+#include "DDImage/Description.h"
+#include "DDImage/Hash.h"
+#include "DDImage/OutputContext.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+class Node;
+
+namespace DD {
+namespace Image {
+
+namespace MetaData {
+class Bundle;
+} // namespace MetaData
+class Knob;
+class Knob_Closure;
+typedef Knob_Closure& Knob_Callback;
+typedef unsigned long long Flags;
+class Iop;
+
+// An operator of the node graph: inputs, knobs, validation, errors.
+class DDImage_API Op {
+public:
+    class Description;
+
+    int inputs() const { return static_cast<int>(inputs_.size()); }
+    virtual void inputs(int n);
+    Op* input(int n) const;
+    Op* input0() const { return input(0); }
+    Op* input1() const { return input(1); }
+    const std::vector<Op*>& getInputs() const { return inputs_; }
+
+    virtual int minimum_inputs() const { return 1; }
+    virtual int maximum_inputs() const { return 1; }
+    virtual bool test_input(int, Op*) const { return false; }
+    virtual Op* default_input(int) const { return nullptr; }
+    virtual const char* input_label(int, char*) const { return nullptr; }
+
+    virtual void knobs(Knob_Callback) {}
+    virtual int knob_changed(Knob*) { return 0; }
+    Knob* knob(const char* name) const;
+    virtual bool updateUI(const OutputContext&) { return false; }
+
+    virtual const char* Class() const = 0;
+    virtual const char* node_help() const = 0;
+    Node* node() const { return node_; }
+
+    virtual void append(Hash&) {}
+    const Hash& hash() const { return hash_; }
+    const OutputContext& outputContext() const { return outputContext_; }
+
+    void validate(bool for_real = true);
+    bool valid() const { return valid_; }
+    bool real_valid() const { return realValid_; }
+    bool invalidate();
+
+    // printf-style; records the error and aborts. Inside _validate it also
+    // leaves _validate through an exception of the host's own.
+    void error(const char* fmt, ...) __attribute__((format(printf, 2, 3)));
+    void abort() const { aborted_ = true; }
+    bool aborted() const { return aborted_; }
+    bool hasError() const { return hasError_; }
+
+    const MetaData::Bundle& fetchMetaData(const char* keyname);
+    virtual const MetaData::Bundle& _fetchMetaData(const char* keyname);
+
+    virtual Iop* iop() { return nullptr; }
+    virtual const Iop* iop() const { return nullptr; }
+
+    virtual ~Op();
+
+protected:
+    Op(Node* node);
+    virtual void _validate(bool for_real);
+    virtual void _open() {}
+    virtual void _close() {}
+    virtual void _invalidate() {}
+
+private:
+    friend class ::Node;
+
+    Node* node_;
+    std::vector<Op*> inputs_;
+    Hash hash_;
+    OutputContext outputContext_;
+    bool valid_ = false;
+    bool realValid_ = false;
+    bool validating_ = false;
+    bool hasError_ = false;
+    std::string errorMessage_;
+    mutable std::atomic<bool> aborted_{false};
+};
+
+// Registers a node class with the host at load time.
+class DDImage_API Op::Description : public DD::Image::Description {
+protected:
+    typedef Op* (*OpConstructor)(Node*);
+    typedef Iop* (*IopConstructor)(Node*);
+    static void add(DD::Image::Description* description);
+    static const Description* current_;
+    OpConstructor constructor_;
+
+public:
+    const char* name;
+    Op* constructor(Node* node) const;
+    Description(const char* n, OpConstructor c, License* l = nullptr);
+    Description(const char* n, OpConstructor c, NodeBuilder nodeBuilder);
+    Description(const char* n, const char* menu, OpConstructor c);
+    Description(const char* n, const char* menu, IopConstructor c);
+    static const Description* find(int i);
+
+private:
+    IopConstructor iopConstructor_ = nullptr;
+};
+
+} // namespace Image
+} // namespace DD

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "DDImage/DDImage_API.h"
+
+namespace DD {
+namespace Image {
+
+class DDImage_API OutputContext {
+public:
+    double frame() const { return frame_; }
+    void setFrame(double frame) { frame_ = frame; }
+    int view() const { return view_; }
+
+private:
+    double frame_ = 0;
+    int view_ = 0;
+};
+
+} // namespace Image
+} // namespace DD

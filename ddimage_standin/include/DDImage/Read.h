@@ -1,0 +1,37 @@
+#pragma once
+
+#include "DDImage/Iop.h"
+#include "DDImage/Knob.h"
+#include "DDImage/MetaData.h"
+#include "DDImage/PlanarIop.h"
+
+#include <string>
+
+namespace DD {
+namespace Image {
+
+// The host's file reader node.
+class DDImage_API Read : public PlanarIop {
+public:
+    Read(Node* node = nullptr);
+    ~Read() override;
+
+    const char* filename() const { return filename_.c_str(); }
+    void filename(const char* f) { filename_ = f != nullptr ? f : ""; }
+    const char* getFilename() const { return filename(); }
+    // The frame range of the file being read.
+    int first_frame() const { return info_.first_frame(); }
+    int last_frame() const { return info_.last_frame(); }
+
+    static const char* CLASS;
+    const char* Class() const override { return CLASS; }
+    const char* node_help() const override;
+
+    void renderStripe(ImagePlane& plane) override;
+
+private:
+    std::string filename_;
+};
+
+} // namespace Image
+} // namespace DD

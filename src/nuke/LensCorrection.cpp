@@ -1,0 +1,619 @@
+#include "nuke/LensCorrection.h"
+
+#include "DDImage/Hash.h"
+#include "DDImage/ImagePlane.h"
+#include "DDImage/Knob.h"
+#include "recording_format_database/RecordingFormat.h"
+
+#include <boost/date_time/posix_time/posix_time.hpp>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const correctionModeKnob = "correctionMode";
+const char* const outputTypeKnob = "outputType";
+const char* const overscanLocationKnob = "inputOverscan::location";
+const char* const overscanAmountKnob = "inputOverscan::amount";
+const char* const remainingWidthKnob = "inputOverscan::remainingResolution::width";
+const char* const remainingHeightKnob = "inputOverscan::remainingResolution::height";
+const char* const correctionFileGroup = "correctionFile";
+const char* const correctionFilePathKnob = "correctionFile::path";
+const char* const recordingFormatGroup = "recordingFormat";
+const char* const manualSelectionKnob = "recordingFormat::manualSelection";
+const char* const imageAreaSizeGroup = "recordingFormat::imageAreaSize";
+const char* const imageAreaWidthKnob = "recordingFormat::imageAreaSize::width";
+const char* const imageAreaHeightKnob = "recordingFormat::imageAreaSize::height";
+const char* const clipResolutionGroup = "recordingFormat::clipResolution";
+const char* const clipWidthKnob = "recordingFormat::clipResolution::width";
+const char* const clipHeightKnob = "recordingFormat::clipResolution::height";
+const char* const imageDiameterKnob = "recordingFormat::imageDiameter";
+
+const char* const overscanLocations[] = {"Bounding Box", "Format", nullptr};
+const int overscanLocationFormat = 1;
+const int outputTypeMap = 1;
+
+const char* const overscanLocationTooltip =
+    "Select the location of the overscan which is present in the input image.\n\nChoose "
+    "<b>Bounding Box</b> if the overscan area is represented by the BBox of the input "
+    "image.\n\nChoose <b>Format</b> if the overscan area is present in the format of the input "
+    "image.";
+const char* const overscanAmountTooltip =
+    "Set the amount of the overscan.\n\nBoth the width and height of the remaining resolution "
+    "will be automatically updated.\n\n<b>Please note</b> that the remaining resolution will be "
+    "calculated as follows:\n  Remaining_Width = Format_Width / (1 + Overscan_Amount / 100)\n  "
+    "Remaining_Height = Format_Height / (1 + Overscan_Amount / 100)";
+const char* const remainingWidthTooltip =
+    "Set the width of the remaining resolution without overscan.\n\nThe corresponding height "
+    "will be automatically updated to retain the aspect ratio of the recording format.";
+const char* const remainingHeightTooltip =
+    "Set the height of the remaining resolution without overscan.\n\nThe corresponding width "
+    "will be automatically updated to retain the aspect ratio of the recording format.";
+const char* const correctionFilePathTooltip =
+    "Select the path of the VELOR lens correction file manually if the plug-in is not able to "
+    "find it automatically by itself.\n\n<b>General Information</b>\nIn order to get access to "
+    "the metadata stored in the VELOR lens correction file with the extension <b>vlcf</b>, the "
+    "plug-in needs to know the location of the file. The plug-in is capable of finding the "
+    "location of the file automatically by itself, but only if it is stored at one of the "
+    "expected locations. If the file is stored at another location, the user needs to manually "
+    "select the correction file to provide its location to the plug-in.\n\nFor the plug-in to "
+    "automatically find the location, the correction file is expected to be at one of the "
+    "following locations:\n\n1. File is located directly in the same directory as the video "
+    "file.\n2. File is located in one of the subdirectories contained in the same directory as "
+    "the video file. Please note that the subdirectory depth for this case is limited to "
+    "one.\n3. File is located directly in one of the parent directories. Please note that the "
+    "number of parent directories is limited to five.\n4. File is located in one of the "
+    "subdirectories contained in one of the parent directories. Please note that the "
+    "subdirectory depth for this case is limited to two.";
+const char* const manualSelectionTooltip =
+    "The plug-in provides information about the sub-area of the sensor covered by the "
+    "recording format, along with its size and resolution. This information is stored in the "
+    "VELOR lens correction file and usually only displayed to the user.\n\nIf the recording "
+    "format information is missing, however, you will be asked to provide the information by "
+    "yourself. To do that, please set the checkmark for manual selection of the format and fill "
+    "in the required data.";
+const char* const imageAreaWidthTooltip =
+    "This is the physical width of the sub-area of the sensor covered by the recording format.";
+const char* const imageAreaHeightTooltip =
+    "This is the physical height of the sub-area of the sensor covered by the recording format.";
+const char* const clipWidthTooltip =
+    "This is the width of the clip resolution captured in the recording format.";
+const char* const clipHeightTooltip =
+    "This is the height of the clip resolution captured in the recording format.";
+const char* const imageDiameterTooltip =
+    "This is the physical diameter of the sub-area of the sensor covered by the recording "
+    "format.";
+
+// The diagonal of 36 x 24 mm.
+const double maximumImageDiameter = 43.26661682128906;
+
+const char* const missingBriefDescription =
+    "An issue did occur, but the issue description could not be retrieved. Please contact the "
+    "developer.";
+const char* const missingDetailedDescription =
+    "An issue did occur, but the detailed issue description could not be retrieved. Please "
+    "contact the developer.";
+const char* const unexpectedFailure =
+    "An unexpected issue did occur while correcting the frame. Please try again, and contact "
+    "the developer if it persists.";
+
+const size_t briefErrorBufferSize = 4096;
+const size_t detailedErrorBufferSize = 16384;
+
+// Frames larger than this on a side are refused rather than overflowing the box.
+const long long maximumFrameSide = 1 << 20;
+
+// Rounds half away from zero; a value that is not finite or does not fit becomes 0.
+int roundedToInt(double value) {
+    const double rounded = std::round(value);
+    if (!std::isfinite(rounded) || rounded > INT_MAX || rounded < INT_MIN) {
+        return 0;
+    }
+    return static_cast<int>(rounded);
+}
+
+int roundedToInt(float value) {
+    return roundedToInt(static_cast<double>(value));
+}
+
+double roundedToTwoDecimals(double value) {
+    return std::round(value * 100.0) / 100.0;
+}
+
+std::string microsecondsSinceEpochInLocalTime() {
+    using namespace boost::posix_time;
+    const ptime epoch(boost::gregorian::date(1970, 1, 1));
+    return std::to_string((microsec_clock::local_time() - epoch).total_microseconds());
+}
+
+// Texts of the host's knob callbacks must stay alive during the call only.
+const char* tooltipOr(const std::map<std::string, std::string>& tooltips, const char* name,
+                      const char* fallback) {
+    const auto found = tooltips.find(name);
+    return found != tooltips.end() ? found->second.c_str() : fallback;
+}
+
+} // namespace
+
+LensCorrection::LensCorrection(Node* node, std::unique_ptr<Core::CoreDataSource> dataSource,
+                               const std::string& logFilePath)
+    : PlanarIop(node), core_(std::move(dataSource)), logger_(logFilePath) {
+    inputs(2);
+}
+
+LensCorrection::~LensCorrection() = default;
+
+const char* LensCorrection::input_label(int input, char* /*buffer*/) const {
+    if (input == imageInputIndex()) {
+        return "src";
+    }
+    if (input == metadataInputIndex()) {
+        return "plate";
+    }
+    return nullptr;
+}
+
+void LensCorrection::knobs(DD::Image::Knob_Callback f) {
+    using namespace DD::Image;
+    // Only the tooltips need memory; without them the controls still work.
+    std::map<std::string, std::string> tooltips;
+    try {
+        tooltips = tooltipsForKnobIds();
+    } catch (...) {
+        tooltips.clear();
+    }
+
+    Enumeration_knob(f, &correctionMode_, correctionModeEntries(), correctionModeKnob,
+                     "Correction Mode");
+    Tooltip(f, tooltipOr(tooltips, correctionModeKnob, ""));
+    Enumeration_knob(f, &outputType_, outputTypeEntries(), outputTypeKnob, "Output Type");
+    if (shouldOutputTypeKnobBeHidden()) {
+        SetFlags(f, Knob::HIDDEN);
+    }
+    Tooltip(f, tooltipOr(tooltips, outputTypeKnob, ""));
+    Divider(f);
+
+    Enumeration_knob(f, &overscanLocation_, overscanLocations, overscanLocationKnob,
+                     "Input Overscan Location");
+    SetFlags(f, Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, overscanLocationKnob, overscanLocationTooltip));
+    Float_knob(f, &overscanAmount_, overscanAmountKnob, "Overscan Amount [%]");
+    SetRange(f, 0, 20);
+    SetFlags(f, Knob::HIDDEN | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, overscanAmountKnob, overscanAmountTooltip));
+    Int_knob(f, &remainingWidth_, remainingWidthKnob, "Resolution w/o Overscan [px]");
+    SetRange(f, 0, 0);
+    SetFlags(f, Knob::HIDDEN | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, remainingWidthKnob, remainingWidthTooltip));
+    Divider(f, "");
+    Int_knob(f, &remainingHeight_, remainingHeightKnob, "");
+    SetRange(f, 0, 0);
+    SetFlags(f, Knob::HIDDEN | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, remainingHeightKnob, remainingHeightTooltip));
+    Divider(f);
+
+    BeginGroup(f, correctionFileGroup, "Correction File");
+    File_knob(f, &correctionFilePath_, correctionFilePathKnob, "Manually Selected File");
+    Tooltip(f, tooltipOr(tooltips, correctionFilePathKnob, correctionFilePathTooltip));
+    EndGroup(f);
+
+    BeginGroup(f, recordingFormatGroup, "Recording Format");
+    Bool_knob(f, &manualSelection_, manualSelectionKnob, "Manual Selection");
+    SetFlags(f, Knob::STARTLINE | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, manualSelectionKnob, manualSelectionTooltip));
+    BeginGroup(f, imageAreaSizeGroup, "Image Area Size");
+    Float_knob(f, &imageAreaWidth_, imageAreaWidthKnob, "Width [mm]");
+    SetRange(f, 0, 36);
+    SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, imageAreaWidthKnob, imageAreaWidthTooltip));
+    Float_knob(f, &imageAreaHeight_, imageAreaHeightKnob, "Height [mm]");
+    SetRange(f, 0, 24);
+    SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, imageAreaHeightKnob, imageAreaHeightTooltip));
+    EndGroup(f);
+    BeginGroup(f, clipResolutionGroup, "Clip Resolution");
+    Int_knob(f, &clipWidth_, clipWidthKnob, "Width [px]");
+    SetRange(f, 0, 7680);
+    SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, clipWidthKnob, clipWidthTooltip));
+    Int_knob(f, &clipHeight_, clipHeightKnob, "Height [px]");
+    SetRange(f, 0, 4320);
+    SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, clipHeightKnob, clipHeightTooltip));
+    EndGroup(f);
+    Float_knob(f, &imageDiameter_, imageDiameterKnob, "Image Diameter [mm]");
+    SetRange(f, 0, maximumImageDiameter);
+    SetFlags(f, Knob::FORCE_RANGE | Knob::DISABLED | Knob::NO_ANIMATION);
+    Tooltip(f, tooltipOr(tooltips, imageDiameterKnob, imageDiameterTooltip));
+    EndGroup(f);
+
+    if (!f.makeKnobs()) {
+        updateVisibilityOfKnobsIfNeeded(nullptr);
+    }
+}
+
+int LensCorrection::knob_changed(DD::Image::Knob* knob) {
+    std::string failure;
+    try {
+        updateVisibilityOfKnobsIfNeeded(knob);
+        updateValueOfInputOverscanKnobsIfNeeded(knob);
+    } catch (const std::exception& exception) {
+        failure = reportedUnexpectedFailure(exception.what());
+    } catch (...) {
+        failure = reportedUnexpectedFailure("unknown");
+    }
+    if (!failure.empty()) {
+        error("%s", failure.c_str());
+    }
+    return 1;
+}
+
+bool LensCorrection::updateUI(const DD::Image::OutputContext& /*context*/) {
+    std::string failure;
+    try {
+        updateValueOfInputOverscanKnobsIfNeeded(nullptr);
+        updateValueOfRecordingFormatKnobs(failure);
+    } catch (const std::exception& exception) {
+        failure = reportedUnexpectedFailure(exception.what());
+    } catch (...) {
+        failure = reportedUnexpectedFailure("unknown");
+    }
+    if (!failure.empty()) {
+        error("%s", failure.c_str());
+    }
+    return true;
+}
+
+void LensCorrection::_validate(bool forReal) {
+    PlanarIop::_validate(forReal);
+    if (aborted()) {
+        return;
+    }
+    if (!isImageInputConnected()) {
+        abort();
+        return;
+    }
+    copy_info(imageInputIndex());
+    if (aborted()) {
+        return;
+    }
+    // The host's error() leaves _validate by an exception of its own, so it
+    // is called only here, outside every try block.
+    std::string failure;
+    try {
+        validateOutputBox(failure);
+    } catch (const std::exception& exception) {
+        failure = reportedUnexpectedFailure(exception.what());
+    } catch (...) {
+        failure = reportedUnexpectedFailure("unknown");
+    }
+    if (!failure.empty()) {
+        error("%s", failure.c_str());
+    }
+}
+
+void LensCorrection::validateOutputBox(std::string& failure) {
+    const DD::Image::Format& format = info_.format();
+    const int formatWidth = format.w();
+    const int formatHeight = format.h();
+
+    int width = 0;
+    int height = 0;
+    calculateFrameSizeWithOriginalAspectRatio(width, height);
+    int dx = roundedToInt((width - formatWidth) / 2.0);
+    int dy = roundedToInt((height - formatHeight) / 2.0);
+    info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
+    frameWidthWithOriginalAspectRatio_ = formatWidth + 2 * dx;
+    frameHeightWithOriginalAspectRatio_ = formatHeight + 2 * dy;
+
+    unsigned int coreWidth = 0;
+    unsigned int coreHeight = 0;
+    bool sized = false;
+    {
+        const std::lock_guard<std::mutex> lock(coreAccess_);
+        sized = core_.frameSize(coreWidth, coreHeight);
+        if (!sized) {
+            failure = reportedCoreError();
+        }
+    }
+    if (aborted() || !sized) {
+        return;
+    }
+    const long long finalWidth = std::max<long long>(coreWidth, width);
+    const long long finalHeight = std::max<long long>(coreHeight, height);
+    if (finalWidth > maximumFrameSide || finalHeight > maximumFrameSide) {
+        failure = "The corrected frame would be " + std::to_string(finalWidth) + " x " +
+                  std::to_string(finalHeight) +
+                  " pixels, more than can be rendered. Check the correction data and the "
+                  "overscan controls.";
+        return;
+    }
+    dx = roundedToInt((finalWidth - formatWidth) / 2.0);
+    dy = roundedToInt((finalHeight - formatHeight) / 2.0);
+    info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
+}
+
+void LensCorrection::getRequests(const DD::Image::Box& box, const DD::Image::ChannelSet& channels,
+                                 int count, DD::Image::RequestOutput& reqData) const {
+    if (isImageInputConnected()) {
+        reqData.request(imageInput(), box, channels, count);
+    }
+}
+
+void LensCorrection::renderStripe(DD::Image::ImagePlane& plane) {
+    if (aborted()) {
+        return;
+    }
+    if (!isImageInputConnected()) {
+        abort();
+        return;
+    }
+    std::string failure;
+    try {
+        renderPlane(plane, failure);
+    } catch (const std::exception& exception) {
+        failure = reportedUnexpectedFailure(exception.what());
+    } catch (...) {
+        failure = reportedUnexpectedFailure("unknown");
+    }
+    if (!failure.empty()) {
+        error("%s", failure.c_str());
+    }
+}
+
+// The core corrects whole frames of interleaved RGBA floats in the size of
+// the output box. The plane may hold fewer channels or a part of the box, and
+// the input covers only its own box, so the frame is packed from the input
+// and the plane filled from the result.
+void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& failure) {
+    const DD::Image::Box box = info_.box();
+    if (box.w() <= 0 || box.h() <= 0) {
+        return;
+    }
+    const size_t pixelCount = static_cast<size_t>(box.w()) * static_cast<size_t>(box.h());
+    const int channelCount = std::min(plane.nComps(), 4);
+    std::vector<float> frame(pixelCount * 4, 0.0F);
+
+    DD::Image::Iop* input = imageInput();
+    DD::Image::Box inputBox = box;
+    inputBox.intersect(input->info().box());
+    if (inputBox.w() > 0 && inputBox.h() > 0 && channelCount > 0) {
+        DD::Image::ImagePlane inputPlane(inputBox, true, plane.channels(), plane.nComps());
+        input->fetchPlane(inputPlane);
+        if (aborted()) {
+            return;
+        }
+        for (int y = inputBox.y(); y < inputBox.t(); ++y) {
+            for (int x = inputBox.x(); x < inputBox.r(); ++x) {
+                const size_t pixel = static_cast<size_t>(y - box.y()) * box.w() + (x - box.x());
+                for (int c = 0; c < channelCount; ++c) {
+                    frame[pixel * 4 + c] = inputPlane.at(x, y, c);
+                }
+            }
+        }
+    }
+
+    std::vector<float> corrected(frame.size(), 0.0F);
+    if (aborted()) {
+        return;
+    }
+    const bool map = outputType_ == outputTypeMap;
+    bool rendered = false;
+    {
+        const std::lock_guard<std::mutex> lock(coreAccess_);
+        rendered = core_.render(map ? nullptr : frame.data(), corrected.data(),
+                                frame.size() * sizeof(float));
+        if (!rendered) {
+            failure = reportedCoreError();
+        }
+    }
+    if (aborted()) {
+        return;
+    }
+    // A failed render leaves the input in the plane.
+    const std::vector<float>& result = rendered ? corrected : frame;
+    DD::Image::Box area = plane.bounds();
+    area.intersect(box);
+    plane.makeWritable();
+    for (int y = area.y(); y < area.t(); ++y) {
+        for (int x = area.x(); x < area.r(); ++x) {
+            const size_t pixel = static_cast<size_t>(y - box.y()) * box.w() + (x - box.x());
+            for (int c = 0; c < channelCount; ++c) {
+                plane.writableAt(x, y, c) = result[pixel * 4 + c];
+            }
+        }
+    }
+}
+
+void LensCorrection::append(DD::Image::Hash& hash) {
+    // A new value at every evaluation: a changed correction file or clip is
+    // always picked up.
+    try {
+        hash.append(microsecondsSinceEpochInLocalTime());
+    } catch (...) {
+        hash.newvalue();
+    }
+}
+
+DD::Image::Iop* LensCorrection::imageInput() const {
+    return input(imageInputIndex());
+}
+
+DD::Image::Op* LensCorrection::metadataInput() const {
+    return Op::input(metadataInputIndex());
+}
+
+bool LensCorrection::isImageInputConnected() const {
+    DD::Image::Op* input = Op::input(imageInputIndex());
+    return input != nullptr && input != default_input(imageInputIndex());
+}
+
+bool LensCorrection::isMetadataInputConnected() const {
+    DD::Image::Op* input = Op::input(metadataInputIndex());
+    return input != nullptr && input != default_input(metadataInputIndex());
+}
+
+std::string LensCorrection::correctionFilePath() const {
+    return correctionFilePath_ != nullptr ? correctionFilePath_ : "";
+}
+
+void LensCorrection::retrieveCoreErrorDescription(std::string& brief, std::string& detail) const {
+    std::vector<char> buffer(briefErrorBufferSize, '\0');
+    brief = core_.briefErrorDescription(buffer.data(), buffer.size()) ? buffer.data()
+                                                                      : missingBriefDescription;
+    buffer.assign(detailedErrorBufferSize, '\0');
+    detail = core_.detailedErrorDescription(buffer.data(), buffer.size())
+                 ? buffer.data()
+                 : missingDetailedDescription;
+}
+
+std::string LensCorrection::reportedCoreError() const {
+    std::string brief;
+    std::string detail;
+    retrieveCoreErrorDescription(brief, detail);
+    logger_.log(detail);
+    return brief;
+}
+
+std::string LensCorrection::reportedUnexpectedFailure(const char* reason) const {
+    try {
+        logger_.log(std::string(unexpectedFailure) + "\nReason: \"" + reason + "\"");
+    } catch (...) {
+        // Without memory for the log line the node's error still tells the user.
+    }
+    return unexpectedFailure;
+}
+
+void LensCorrection::calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const {
+    const DD::Image::Format& format = info_.format();
+    const DD::Image::Box& box = info_.box();
+    const long long formatWidth = format.w();
+    const long long formatHeight = format.h();
+    const long long overhangX = std::max(format.x() - box.x(), box.r() - format.r());
+    const long long overhangY = std::max(format.y() - box.y(), box.t() - format.t());
+    const long long grownWidth = formatWidth + 2 * overhangX;
+    const long long grownHeight = formatHeight + 2 * overhangY;
+    if ((grownWidth == formatWidth && grownHeight == formatHeight) || formatWidth <= 0 ||
+        formatHeight <= 0) {
+        width = static_cast<int>(grownWidth);
+        height = static_cast<int>(grownHeight);
+        return;
+    }
+    // The format's aspect ratio W / H, applied as a product and a quotient so
+    // that exact halves stay exact.
+    const double widthForGrownHeight =
+        std::round(static_cast<double>(grownHeight) * formatWidth / formatHeight);
+    const double finalWidth = std::max(static_cast<double>(grownWidth), widthForGrownHeight);
+    width = roundedToInt(finalWidth);
+    height = roundedToInt(finalWidth * formatHeight / formatWidth);
+}
+
+double LensCorrection::knobValue(const char* name) const {
+    DD::Image::Knob* k = knob(name);
+    return k != nullptr ? k->get_value() : 0.0;
+}
+
+void LensCorrection::setKnobValue(const char* name, double value) {
+    DD::Image::Knob* k = knob(name);
+    if (k != nullptr) {
+        k->set_value(value);
+    }
+}
+
+void LensCorrection::updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* changed) {
+    if (changed == nullptr || changed->is(overscanLocationKnob)) {
+        const bool format = roundedToInt(knobValue(overscanLocationKnob)) == overscanLocationFormat;
+        for (const char* name : {overscanAmountKnob, remainingWidthKnob, remainingHeightKnob}) {
+            if (DD::Image::Knob* k = knob(name)) {
+                k->visible(format);
+            }
+        }
+    }
+    if (changed == nullptr || changed->is(manualSelectionKnob)) {
+        const bool manual = knobValue(manualSelectionKnob) != 0.0;
+        for (const char* name :
+             {imageAreaWidthKnob, imageAreaHeightKnob, clipWidthKnob, clipHeightKnob}) {
+            if (DD::Image::Knob* k = knob(name)) {
+                k->enable(manual);
+            }
+        }
+    }
+}
+
+void LensCorrection::updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* changed) {
+    DD::Image::Iop* input = isImageInputConnected() ? imageInput() : nullptr;
+    if (input != nullptr) {
+        input->validate(false);
+    }
+    const float formatWidth = input != nullptr ? static_cast<float>(input->format().width()) : 0;
+    const float formatHeight = input != nullptr ? static_cast<float>(input->format().height()) : 0;
+    if (input == nullptr || formatWidth <= 0 || formatHeight <= 0) {
+        setKnobValue(remainingWidthKnob, 0);
+        setKnobValue(remainingHeightKnob, 0);
+        return;
+    }
+    if (changed != nullptr && changed->is(remainingWidthKnob)) {
+        const float width = static_cast<float>(roundedToInt(changed->get_value()));
+        setKnobValue(remainingHeightKnob, roundedToInt(formatHeight / formatWidth * width));
+        if (width > 0) {
+            setKnobValue(overscanAmountKnob, (formatWidth - width) / width * 100.0F);
+        }
+        return;
+    }
+    if (changed != nullptr && changed->is(remainingHeightKnob)) {
+        const float height = static_cast<float>(roundedToInt(changed->get_value()));
+        setKnobValue(remainingWidthKnob, roundedToInt(formatWidth / formatHeight * height));
+        if (height > 0) {
+            setKnobValue(overscanAmountKnob, (formatHeight - height) / height * 100.0F);
+        }
+        return;
+    }
+    const float amount = static_cast<float>(knobValue(overscanAmountKnob));
+    const float scale = 1.0F / (amount / 100.0F + 1.0F);
+    setKnobValue(remainingWidthKnob, roundedToInt(formatWidth * scale));
+    setKnobValue(remainingHeightKnob, roundedToInt(formatHeight * scale));
+}
+
+void LensCorrection::updateValueOfRecordingFormatKnobs(std::string& failure) {
+    const bool manual = knobValue(manualSelectionKnob) != 0.0;
+    if (!manual && isMetadataInputConnected()) {
+        RecordingFormatDatabase::RecordingFormat format{};
+        {
+            const std::lock_guard<std::mutex> lock(coreAccess_);
+            if (!core_.recordingFormat(format)) {
+                failure = reportedCoreError();
+                format = RecordingFormatDatabase::RecordingFormat{};
+            }
+        }
+        setKnobValue(imageAreaWidthKnob, roundedToTwoDecimals(format.sensorWidth));
+        setKnobValue(imageAreaHeightKnob, roundedToTwoDecimals(format.sensorHeight));
+        setKnobValue(clipWidthKnob, format.pixelWidth);
+        setKnobValue(clipHeightKnob, format.pixelHeight);
+        setKnobValue(imageDiameterKnob, roundedToTwoDecimals(2.0 * format.sensorRadius));
+        return;
+    }
+    if (!manual) {
+        return;
+    }
+    double width = knobValue(imageAreaWidthKnob);
+    double height = knobValue(imageAreaHeightKnob);
+    const double pixelWidth = knobValue(clipWidthKnob);
+    const double pixelHeight = knobValue(clipHeightKnob);
+    // A missing side follows from the clip's aspect ratio; it only serves the
+    // diameter, the controls keep what the user typed.
+    if (width != 0 && height == 0 && pixelWidth != 0 && pixelHeight != 0) {
+        height = pixelHeight / pixelWidth * width;
+    }
+    if (height != 0 && width == 0 && pixelWidth != 0 && pixelHeight != 0) {
+        width = pixelWidth / pixelHeight * height;
+    }
+    const bool complete = width != 0 && height != 0;
+    setKnobValue(imageDiameterKnob,
+                 complete ? roundedToTwoDecimals(std::sqrt(width * width + height * height)) : 0);
+}

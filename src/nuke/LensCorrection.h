@@ -1,0 +1,108 @@
+#pragma once
+
+#include "DDImage/Knobs.h"
+#include "DDImage/PlanarIop.h"
+#include "core/Core.h"
+#include "core/CoreDataSource.h"
+#include "core/Logger.h"
+
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// The common base of the two correction nodes: their controls, the two inputs
+// ("src", the image to correct, and "plate", whose Read node describes the
+// clip), the validation that sizes the output and the rendering of whole
+// planes through the processing core. Failures of the core show as the node's
+// error and go with their details into the class's log file.
+class LensCorrection : public DD::Image::PlanarIop {
+public:
+    LensCorrection(Node* node, std::unique_ptr<Core::CoreDataSource> dataSource,
+                   const std::string& logFilePath);
+    ~LensCorrection() override;
+
+    LensCorrection(const LensCorrection&) = delete;
+    LensCorrection& operator=(const LensCorrection&) = delete;
+
+    const char* input_label(int input, char* buffer) const override;
+    int minimum_inputs() const override { return 2; }
+    int maximum_inputs() const override { return 2; }
+    void knobs(DD::Image::Knob_Callback f) override;
+    int knob_changed(DD::Image::Knob* knob) override;
+    bool updateUI(const DD::Image::OutputContext& context) override;
+    void getRequests(const DD::Image::Box& box, const DD::Image::ChannelSet& channels, int count,
+                     DD::Image::RequestOutput& reqData) const override;
+    void renderStripe(DD::Image::ImagePlane& plane) override;
+    void append(DD::Image::Hash& hash) override;
+    PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
+    bool renderFullPlanes() const override { return true; }
+
+    static int imageInputIndex() { return 0; }
+    static int metadataInputIndex() { return 1; }
+    DD::Image::Iop* imageInput() const;
+    DD::Image::Op* metadataInput() const;
+    bool isImageInputConnected() const;
+    bool isMetadataInputConnected() const;
+
+    // The control values, as the data source reads them.
+    int correctionMode() const { return correctionMode_; }
+    int outputType() const { return outputType_; }
+    int overscanLocation() const { return overscanLocation_; }
+    float overscanAmount() const { return overscanAmount_; }
+    std::string correctionFilePath() const;
+    bool isRecordingFormatManuallySelected() const { return manualSelection_; }
+    float imageAreaWidth() const { return imageAreaWidth_; }
+    float imageAreaHeight() const { return imageAreaHeight_; }
+    int clipWidth() const { return clipWidth_; }
+    int clipHeight() const { return clipHeight_; }
+    float imageDiameter() const { return imageDiameter_; }
+    // The frame size that validation derived from the input's box and format.
+    int frameWidthWithOriginalAspectRatio() const { return frameWidthWithOriginalAspectRatio_; }
+    int frameHeightWithOriginalAspectRatio() const { return frameHeightWithOriginalAspectRatio_; }
+
+protected:
+    void _validate(bool forReal) override;
+
+    // Null-terminated entries of the two choice controls.
+    virtual const char* const* correctionModeEntries() const = 0;
+    virtual const char* const* outputTypeEntries() const = 0;
+    virtual bool shouldOutputTypeKnobBeHidden() const = 0;
+    // Tooltips that replace the common ones, by control name.
+    virtual std::map<std::string, std::string> tooltipsForKnobIds() const = 0;
+
+private:
+    void validateOutputBox(std::string& failure);
+    void renderPlane(DD::Image::ImagePlane& plane, std::string& failure);
+    void retrieveCoreErrorDescription(std::string& brief, std::string& detail) const;
+    // Logs the core's detailed error and returns its brief text.
+    std::string reportedCoreError() const;
+    std::string reportedUnexpectedFailure(const char* reason) const;
+    void calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const;
+    void updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* knob);
+    void updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* knob);
+    void updateValueOfRecordingFormatKnobs(std::string& failure);
+    double knobValue(const char* name) const;
+    void setKnobValue(const char* name, double value);
+
+    int correctionMode_ = 0;
+    int outputType_ = 0;
+    int overscanLocation_ = 0;
+    float overscanAmount_ = 0.0F;
+    int remainingWidth_ = 0;
+    int remainingHeight_ = 0;
+    const char* correctionFilePath_ = nullptr;
+    bool manualSelection_ = false;
+    float imageAreaWidth_ = 0.0F;
+    float imageAreaHeight_ = 0.0F;
+    int clipWidth_ = 0;
+    int clipHeight_ = 0;
+    float imageDiameter_ = 0.0F;
+    int frameWidthWithOriginalAspectRatio_ = 0;
+    int frameHeightWithOriginalAspectRatio_ = 0;
+    // The host may validate on its main thread while planes render on workers;
+    // a call into the core and the reading of its error belong together.
+    mutable std::mutex coreAccess_;
+    Core::Core core_;
+    Core::Logger logger_;
+};

@@ -1,0 +1,53 @@
+#include "nuke/LensDistortionCorrection.h"
+
+#include "nuke/LensDistortionDataSource.h"
+
+#include <memory>
+
+namespace {
+
+const char* const correctionModes[] = {"Undistort", "Distort", nullptr};
+const char* const outputTypes[] = {"Image", "STMap", nullptr};
+
+// The host's factory; when construction throws, the new-expression releases
+// the memory and the exception reaches the host.
+DD::Image::Op* LensDistortionCorrectionCreate(Node* node) {
+    return new LensDistortionCorrection(
+        node); // NOLINT(cppcoreguidelines-owning-memory): the host owns it
+}
+
+} // namespace
+
+const char* const LensDistortionCorrection::logFilePath =
+    "/tmp/com.velor.LensCorrection.Distortion.Nuke.log";
+
+// NOLINTNEXTLINE(cert-err58-cpp): registration happens when the host loads the plug-in
+const DD::Image::Op::Description
+    LensDistortionCorrection::description("VelorLensDistortionCorrection",
+                                          LensDistortionCorrectionCreate);
+
+LensDistortionCorrection::LensDistortionCorrection(Node* node)
+    : LensCorrection(node, std::make_unique<LensDistortionDataSource>(this), logFilePath) {}
+
+const char* LensDistortionCorrection::Class() const {
+    return description.name;
+}
+
+const char* LensDistortionCorrection::node_help() const {
+    return "VELOR Lens Distortion Correction v0.18.1";
+}
+
+const char* const* LensDistortionCorrection::correctionModeEntries() const {
+    return correctionModes;
+}
+
+const char* const* LensDistortionCorrection::outputTypeEntries() const {
+    return outputTypes;
+}
+
+std::map<std::string, std::string> LensDistortionCorrection::tooltipsForKnobIds() const {
+    return {{"correctionMode",
+             "Select the correction mode to either distort or undistort the footage."},
+            {"outputType",
+             "Select the output type to render either the corrected image or a displacement map."}};
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DDImage/Op.h"
+#include "nuke/LensCorrection.h"
+
+#include <map>
+#include <string>
+
+// The node "VelorLensShadingCorrection". Removes or applies the shading of the lens, or outputs it
+// as a multiply map.
+class LensShadingCorrection : public LensCorrection {
+public:
+    explicit LensShadingCorrection(Node* node);
+
+    const char* Class() const override;
+    const char* node_help() const override;
+
+    static const DD::Image::Op::Description description;
+    // Where every node of this class logs the details of its failures.
+    static const char* const logFilePath;
+
+protected:
+    const char* const* correctionModeEntries() const override;
+    const char* const* outputTypeEntries() const override;
+    bool shouldOutputTypeKnobBeHidden() const override { return false; }
+    std::map<std::string, std::string> tooltipsForKnobIds() const override;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "nuke/DataSource.h"
+
+// Asks the core for the shading correction only.
+class LensShadingDataSource : public DataSource {
+public:
+    using DataSource::DataSource;
+
+    bool shouldPerformShadingCorrection(Core::ShadingCorrectionParameter& parameter) const override;
+    bool shouldPerformDistortionCorrection(
+        Core::DistortionCorrectionParameter& parameter) const override;
+};

@@ -1,0 +1,144 @@
+#include "NodeScript.h"
+
+#include "nuke/DataSourceHelper.h"
+#include "nuke/LensDistortionDataSource.h"
+#include "nuke/LensShadingDataSource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+using NodeScript::correctionNode;
+using NodeScript::lensCorrection;
+using NodeScript::setKnob;
+
+namespace {
+
+std::string delivered(bool (Core::CoreDataSource::*operation)(char*, size_t) const,
+                      const Core::CoreDataSource& source, size_t size = 4096) {
+    std::string buffer(size, '#');
+    if (!(source.*operation)(&buffer[0], size)) {
+        return buffer == std::string(size, '#') ? "false" : "false, buffer written";
+    }
+    return buffer.c_str();
+}
+
+class DataSourceTest : public ::testing::Test {
+protected:
+    NodeScript::ClipDirectory clip;
+    std::unique_ptr<Node> read = clip.read();
+    std::unique_ptr<Node> node = correctionNode("VelorLensDistortionCorrection");
+    LensDistortionDataSource source{&lensCorrection(*node)};
+};
+
+} // namespace
+
+TEST_F(DataSourceTest, EachNodeAsksForItsOwnCorrectionAsItsControlsSay) {
+    Core::DistortionCorrectionParameter distortion;
+    Core::ShadingCorrectionParameter shading;
+    EXPECT_FALSE(source.shouldPerformShadingCorrection(shading));
+    ASSERT_TRUE(source.shouldPerformDistortionCorrection(distortion));
+    EXPECT_FALSE(distortion.reverse) << "Undistort";
+    EXPECT_FALSE(distortion.outputMap) << "Image";
+    setKnob(*node, "correctionMode", 1);
+    ASSERT_TRUE(source.shouldPerformDistortionCorrection(distortion));
+    EXPECT_TRUE(distortion.reverse) << "Distort";
+
+    const std::unique_ptr<Node> shadingNode = correctionNode("VelorLensShadingCorrection");
+    const LensShadingDataSource shadingSource(&lensCorrection(*shadingNode));
+    EXPECT_FALSE(shadingSource.shouldPerformDistortionCorrection(distortion));
+    ASSERT_TRUE(shadingSource.shouldPerformShadingCorrection(shading));
+    EXPECT_FALSE(shading.reverse);
+    EXPECT_FALSE(shading.outputMap);
+    setKnob(*shadingNode, "correctionMode", 1);
+    setKnob(*shadingNode, "outputType", 1);
+    ASSERT_TRUE(shadingSource.shouldPerformShadingCorrection(shading));
+    EXPECT_TRUE(shading.reverse) << "Add Shading";
+    EXPECT_TRUE(shading.outputMap) << "Map";
+}
+
+TEST_F(DataSourceTest, HandsOverTextsOnlyWhole) {
+    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source), "false");
+    node->knob("correctionFile::path")->set_text("/lens/A001C003.vlcf");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source), "/lens/A001C003.vlcf");
+    const size_t fits = std::strlen("/lens/A001C003.vlcf") + 1;
+    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source, fits),
+              "/lens/A001C003.vlcf");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source, fits - 1), "false");
+}
+
+TEST_F(DataSourceTest, NamesTheClipOfTheReadAboveThePlateInput) {
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source), "false");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFileName, source), "false");
+    node->setInput(1, read.get());
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source), clip.clipPath());
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFileName, source), "A001C003.mov");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "false");
+}
+
+TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {
+    std::unique_ptr<Node> otherRead = clip.read();
+    std::unique_ptr<Node> grade = Node::make<DDImageStandIn::PassThroughIop>(std::string("Grade"));
+    std::unique_ptr<Node> shading = correctionNode("VelorLensShadingCorrection");
+    EXPECT_EQ(DataSourceHelper::readNode(&lensCorrection(*shading)), nullptr);
+
+    // Read -> Grade -> distortion "plate"; other Read -> distortion "src".
+    grade->setInput(0, read.get());
+    node->setInput(0, otherRead.get());
+    node->setInput(1, grade.get());
+    // distortion -> shading "plate": the search goes on through the distortion node's "plate".
+    shading->setInput(1, node.get());
+    EXPECT_EQ(DataSourceHelper::readNode(&lensCorrection(*node)), read->op());
+    EXPECT_EQ(DataSourceHelper::readNode(&lensCorrection(*shading)), read->op());
+
+    // Other operators are followed by their first input, which leads nowhere here.
+    grade->setInput(0, nullptr);
+    EXPECT_EQ(DataSourceHelper::readNode(&lensCorrection(*shading)), nullptr);
+}
+
+TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNumber) {
+    node->setInput(1, read.get());
+    Core::FrameData frame;
+    ASSERT_TRUE(source.frameData(frame));
+    EXPECT_STREQ(frame.timecode, "10:00:00:01");
+    EXPECT_EQ(frame.frameNumber, 0U) << "the timecode names the frame";
+    EXPECT_EQ(frame.frameRate, 0.0F);
+
+    NodeScript::reader(*read).metadata().setData("input/timecode", "10:00:00:01:0000");
+    Core::FrameData unchanged;
+    unchanged.frameNumber = 77;
+    EXPECT_FALSE(source.frameData(unchanged)) << "a timecode of 16 characters does not fit";
+    EXPECT_EQ(unchanged.frameNumber, 77U);
+
+    NodeScript::reader(*read).metadata().erase("input/timecode");
+    EXPECT_FALSE(source.frameData(unchanged)) << "ARRI QuickTime without its timecode";
+}
+
+TEST_F(DataSourceTest, EmbeddedJsonComesFromTheExrRead) {
+    DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
+    exr.filename((clip.root() / "seq" / "shot_v1.1001.exr").string().c_str());
+    exr.metadata().setData("exr/com.velor.LensCorrection", "{\"clip\": 1}");
+    node->setInput(1, read.get());
+    EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
+              (clip.root() / "seq" / "shot_v1").string());
+}
+
+TEST_F(DataSourceTest, RecordingFormatComesFromTheControlsWhenSelectedByHand) {
+    RecordingFormatDatabase::RecordingFormat format;
+    format.sensorWidth = -1;
+    EXPECT_FALSE(source.recordingFormat(format));
+    setKnob(*node, "recordingFormat::manualSelection", 1);
+    setKnob(*node, "recordingFormat::imageAreaSize::width", 24);
+    setKnob(*node, "recordingFormat::imageAreaSize::height", 12.5);
+    setKnob(*node, "recordingFormat::clipResolution::width", 4096);
+    setKnob(*node, "recordingFormat::clipResolution::height", 2160);
+    node->updateUI();
+    ASSERT_TRUE(source.recordingFormat(format));
+    EXPECT_EQ(format.sensorWidth, 24.0F);
+    EXPECT_EQ(format.sensorHeight, 12.5F);
+    EXPECT_EQ(format.pixelWidth, 4096U);
+    EXPECT_EQ(format.pixelHeight, 2160U);
+    EXPECT_FLOAT_EQ(format.sensorRadius, 27.06F / 2.0F);
+}

@@ -1,0 +1,324 @@
+#include "NodeScript.h"
+
+#include "core/Core.h"
+#include "nuke/LensDistortionCorrection.h"
+#include "nuke/LensDistortionDataSource.h"
+#include "nuke/LensShadingCorrection.h"
+#include "nuke/LensShadingDataSource.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+using NodeScript::correctionNode;
+using NodeScript::lensCorrection;
+using NodeScript::setKnob;
+
+namespace {
+
+float inputPixel(int x, int y, int c) {
+    return 0.1F + 0.004F * static_cast<float>(x) + 0.003F * static_cast<float>(y) +
+           0.05F * static_cast<float>(c);
+}
+
+// The node's data source, but for a frame of a given size: what the core
+// saw while the node was validating, before the box grew.
+template <class Source>
+class SizedDataSource : public Source {
+public:
+    SizedDataSource(const LensCorrection* node, unsigned width, unsigned height)
+        : Source(node), width_(width), height_(height) {}
+    bool frameData(Core::FrameData& frameData) const override {
+        if (!Source::frameData(frameData)) {
+            return false;
+        }
+        frameData.width = width_;
+        frameData.height = height_;
+        return true;
+    }
+
+private:
+    unsigned width_;
+    unsigned height_;
+};
+
+// The frame the node gives the core: the input over the output box, packed
+// RGBA, black outside the input's box.
+std::vector<float> packedInput(const DD::Image::Box& box, const DD::Image::Box& inputBox) {
+    std::vector<float> frame(static_cast<size_t>(box.w()) * box.h() * 4, 0.0F);
+    for (int y = std::max(box.y(), inputBox.y()); y < std::min(box.t(), inputBox.t()); ++y) {
+        for (int x = std::max(box.x(), inputBox.x()); x < std::min(box.r(), inputBox.r()); ++x) {
+            for (int c = 0; c < 4; ++c) {
+                frame[(static_cast<size_t>(y - box.y()) * box.w() + (x - box.x())) * 4 + c] =
+                    inputPixel(x, y, c);
+            }
+        }
+    }
+    return frame;
+}
+
+std::string fileContents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// What a log file gains while the object lives.
+class LogGrowth {
+public:
+    explicit LogGrowth(std::string path) : path_(std::move(path)), before_(fileContents(path_)) {}
+    std::string appended() const {
+        const std::string now = fileContents(path_);
+        return now.size() >= before_.size() ? now.substr(before_.size()) : now;
+    }
+
+private:
+    std::string path_;
+    std::string before_;
+};
+
+// A Read whose metadata the host fails to deliver.
+class UnreadableRead : public DDImageStandIn::StandInRead {
+public:
+    using StandInRead::StandInRead;
+    const DD::Image::MetaData::Bundle& _fetchMetaData(const char* /*keyname*/) override {
+        throw std::runtime_error("metadata unreadable");
+    }
+};
+
+class NodeRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override { NodeScript::reader(*read).setPixels(inputPixel); }
+
+    std::unique_ptr<Node> connected(const char* className) const {
+        std::unique_ptr<Node> node = correctionNode(className);
+        node->setInput(0, read.get());
+        node->setInput(1, read.get());
+        return node;
+    }
+
+    NodeScript::ClipDirectory clip;
+    std::unique_ptr<Node> read = clip.read();
+};
+
+} // namespace
+
+TEST_F(NodeRenderTest, ValidationGrowsTheBoxSymmetricallyToTheCorrectedFrame) {
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+
+    Core::Core reference(std::make_unique<SizedDataSource<LensDistortionDataSource>>(
+        &lensCorrection(*node), 144, 100));
+    unsigned width = 0;
+    unsigned height = 0;
+    ASSERT_TRUE(reference.frameSize(width, height));
+    ASSERT_GT(width, 144U) << "undistorting this lens widens the frame";
+    const int dx = static_cast<int>(std::round((std::max(width, 144U) - 144) / 2.0));
+    const int dy = static_cast<int>(std::round((std::max(height, 100U) - 100) / 2.0));
+
+    const DD::Image::Iop& iop = *node->iop();
+    EXPECT_EQ(iop.info().box(), DD::Image::Box(-dx, -dy, 144 + dx, 100 + dy));
+    EXPECT_EQ(iop.format().width(), 144) << "the format stays the input's";
+    EXPECT_EQ(iop.format().height(), 100);
+    EXPECT_EQ(lensCorrection(*node).frameWidthWithOriginalAspectRatio(), 144);
+    EXPECT_EQ(lensCorrection(*node).frameHeightWithOriginalAspectRatio(), 100);
+}
+
+TEST_F(NodeRenderTest, RendersTheWholeGrownFrameThroughTheCore) {
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    const DD::Image::Box box = node->iop()->info().box();
+    const DD::Image::ImagePlane plane = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    EXPECT_EQ(node->iop()->requestedBox(), box);
+    EXPECT_EQ(NodeScript::reader(*read).requestedBox(), box) << "the input is asked for the box";
+
+    std::vector<float> input = packedInput(box, DD::Image::Box(0, 0, 144, 100));
+    std::vector<float> expected(input.size());
+    Core::Core reference(std::make_unique<LensDistortionDataSource>(&lensCorrection(*node)));
+    ASSERT_TRUE(reference.render(input.data(), expected.data(), input.size() * sizeof(float)));
+
+    ASSERT_EQ(plane.usage(), expected.size() * sizeof(float));
+    const float* pixels = plane.readable();
+    size_t changed = 0;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(pixels[i], expected[i]) << "at float " << i;
+        changed += std::fabs(pixels[i] - input[i]) > 1e-4F ? 1 : 0;
+    }
+    EXPECT_GT(changed, expected.size() / 10) << "the picture was corrected";
+}
+
+TEST_F(NodeRenderTest, FillsPlanesOfFewerChannelsFromTheCorrectedFrame) {
+    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    const DD::Image::Box box = node->iop()->info().box();
+    EXPECT_EQ(box, DD::Image::Box(0, 0, 144, 100)) << "shading keeps the frame size";
+    const DD::Image::ImagePlane rgb = node->render(DD::Image::Mask_RGB);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+
+    std::vector<float> input = packedInput(box, box);
+    for (size_t i = 3; i < input.size(); i += 4) {
+        input[i] = 0.0F; // the plane carries no alpha
+    }
+    std::vector<float> expected(input.size());
+    Core::Core reference(std::make_unique<LensShadingDataSource>(&lensCorrection(*node)));
+    ASSERT_TRUE(reference.render(input.data(), expected.data(), input.size() * sizeof(float)));
+    for (int y = box.y(); y < box.t(); ++y) {
+        for (int x = box.x(); x < box.r(); ++x) {
+            for (int c = 0; c < 3; ++c) {
+                ASSERT_EQ(rgb.at(x, y, c), expected[(static_cast<size_t>(y) * 144 + x) * 4 + c])
+                    << x << "," << y << "," << c;
+            }
+        }
+    }
+    // Removing shading brightens the corners and leaves the centre.
+    EXPECT_GT(rgb.at(0, 0, 0), inputPixel(0, 0, 0) * 1.01F);
+    EXPECT_NEAR(rgb.at(72, 50, 0), inputPixel(72, 50, 0), 0.01F);
+}
+
+TEST_F(NodeRenderTest, RendersAMapWithoutInputPixels) {
+    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
+    setKnob(*node, "outputType", 1);
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    const DD::Image::ImagePlane map = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+
+    std::vector<float> expected(144 * 100 * 4);
+    Core::Core reference(std::make_unique<LensShadingDataSource>(&lensCorrection(*node)));
+    ASSERT_TRUE(reference.render(nullptr, expected.data(), expected.size() * sizeof(float)));
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), map.readable()));
+
+    NodeScript::reader(*read).setPixels([](int, int, int) { return 5.0F; });
+    const DD::Image::ImagePlane again = node->render(DD::Image::Mask_RGBA);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), again.readable()))
+        << "a map does not depend on the picture";
+}
+
+TEST_F(NodeRenderTest, FrameDataDescribesTheValidatedFrameAndItsOverscan) {
+    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    const LensShadingDataSource source(&lensCorrection(*node));
+    Core::FrameData frame;
+    ASSERT_TRUE(source.frameData(frame));
+    EXPECT_EQ(frame.width, 144U);
+    EXPECT_EQ(frame.height, 100U);
+    EXPECT_EQ(frame.overscan, 0.0F) << "the box is the format";
+
+    setKnob(*node, "inputOverscan::location", 1);
+    setKnob(*node, "inputOverscan::amount", 10);
+    ASSERT_TRUE(source.frameData(frame));
+    // Without overscan the frame would be round(144 / 1.1) x round(100 / 1.1) = 131 x 91.
+    const double withOverscan = std::hypot(72 - 0.5, 50 - 0.5);
+    const double without = std::hypot(65.5 - 0.5, 45.5 - 0.5);
+    EXPECT_NEAR(frame.overscan, (withOverscan - without) / without * 100, 1e-3);
+}
+
+TEST_F(NodeRenderTest, AnOverhangingBoxKeepsTheFormatsAspectRatio) {
+    NodeScript::reader(*read).setFormat(1920, 1080);
+    NodeScript::reader(*read).setBox(DD::Image::Box(-100, 0, 1920, 1080));
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    node->validate();
+    EXPECT_EQ(lensCorrection(*node).frameWidthWithOriginalAspectRatio(), 2120);
+    EXPECT_EQ(lensCorrection(*node).frameHeightWithOriginalAspectRatio(), 1194)
+        << "1193 rounded to an even growth on both sides";
+}
+
+TEST_F(NodeRenderTest, CoreFailuresShowAsTheNodesErrorAndGoToTheClassLog) {
+    // 1920 x 1080 is not the clip's aspect ratio.
+    NodeScript::reader(*read).setFormat(1920, 1080);
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    const LogGrowth distortionLog(LensDistortionCorrection::logFilePath);
+    EXPECT_FALSE(node->validate());
+    EXPECT_EQ(node->errorMessage(),
+              "Aspect ratio of the current frame is not as expected. Recommended resolution is "
+              "1920x1337 px.");
+    EXPECT_NE(distortionLog.appended().find("Current Frame Resolution: 1920x1080 px\n"
+                                            "Recording Format Resolution: 4448x3096 px"),
+              std::string::npos);
+
+    const std::unique_ptr<Node> shading = connected("VelorLensShadingCorrection");
+    const LogGrowth shadingLog(LensShadingCorrection::logFilePath);
+    EXPECT_FALSE(shading->validate());
+    EXPECT_NE(shadingLog.appended().find("Recording Format Resolution: 4448x3096 px"),
+              std::string::npos);
+}
+
+TEST_F(NodeRenderTest, AFailedRenderLeavesTheInputInThePlane) {
+    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    // A frame before the first of the correction file, after validation.
+    NodeScript::reader(*read).metadata().setData("input/timecode", "09:59:59:00");
+    const DD::Image::ImagePlane plane = node->render(DD::Image::Mask_RGBA);
+    EXPECT_TRUE(node->op()->hasError());
+    EXPECT_FALSE(node->errorMessage().empty());
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(plane.at(10, 20, c), inputPixel(10, 20, c));
+    }
+}
+
+TEST_F(NodeRenderTest, WithoutImageInputTheNodeAbortsQuietly) {
+    std::unique_ptr<Node> node = correctionNode("VelorLensDistortionCorrection");
+    node->setInput(1, read.get());
+    EXPECT_FALSE(node->validate());
+    EXPECT_TRUE(node->op()->aborted());
+    EXPECT_FALSE(node->op()->hasError());
+}
+
+TEST_F(NodeRenderTest, RecordingFormatControlsShowWhatTheCorrectionDataYields) {
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    EXPECT_TRUE(node->updateUI());
+    EXPECT_FALSE(node->op()->hasError()) << node->errorMessage();
+    // The large-format sensor (36.7 x 25.54 mm) exceeds the forced ranges of the controls.
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::imageAreaSize::width"), 36);
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::imageAreaSize::height"), 24);
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::width"), 4448);
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::height"), 3096);
+    EXPECT_GT(NodeScript::knobValue(*node, "recordingFormat::imageDiameter"), 43.2);
+    EXPECT_TRUE(NodeScript::lensCorrection(*node).imageAreaWidth() == 36.0F)
+        << "the values reach the node";
+
+    NodeScript::reader(*read).metadata().setData("quicktime/arri/camera/CameraClipName",
+                                                 "B002C007.mov");
+    EXPECT_TRUE(node->updateUI());
+    EXPECT_TRUE(node->op()->hasError()) << "no correction file for that clip";
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::width"), 0);
+}
+
+TEST_F(NodeRenderTest, NoExceptionLeavesTheNode) {
+    std::unique_ptr<Node> unreadable = Node::make<UnreadableRead>();
+    NodeScript::reader(*unreadable).setFormat(144, 100);
+    NodeScript::reader(*unreadable).filename(clip.clipPath().c_str());
+    const std::unique_ptr<Node> node = correctionNode("VelorLensDistortionCorrection");
+    node->setInput(0, read.get());
+    node->setInput(1, unreadable.get());
+    bool valid = true;
+    EXPECT_NO_THROW(valid = node->validate());
+    EXPECT_FALSE(valid);
+    EXPECT_FALSE(node->errorMessage().empty());
+
+    node->setInput(1, read.get());
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    NodeScript::reader(*read).setPixels(
+        [](int, int, int) -> float { throw std::runtime_error("disk gone"); });
+    const LogGrowth log(LensDistortionCorrection::logFilePath);
+    EXPECT_NO_THROW(node->render(DD::Image::Mask_RGBA));
+    EXPECT_EQ(node->errorMessage(), "An unexpected issue did occur while correcting the frame. "
+                                    "Please try again, and contact the developer if it persists.");
+    EXPECT_NE(log.appended().find("Reason: \"disk gone\""), std::string::npos);
+}
+
+TEST_F(NodeRenderTest, TheHashChangesAtEveryEvaluation) {
+    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
+    const DD::Image::Hash first = node->hash();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_NE(node->hash(), first);
+}
