@@ -2,7 +2,7 @@
 
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
-#include "cli/ReadMetadataRules.h"
+#include "nuke/ReadMetadataRules.h"
 #include "cli/StMap.h"
 #include "foundation/Exception.h"
 
@@ -163,7 +163,7 @@ void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry
     std::string timecode;
     request_.frameDataKnown = ReadMetadataRules::frameNumberAndTimecode(
                                   metadata, frame.path, firstFrame_, number, timecode) &&
-                              timecode.size() < sizeof request_.frameData.timecode;
+                              ReadMetadataRules::timecodeFitsFrameData(timecode);
     request_.frameData = Core::FrameData();
     if (request_.frameDataKnown) {
         request_.frameData.frameNumber = number;

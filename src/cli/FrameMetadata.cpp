@@ -1,6 +1,6 @@
 #include "cli/FrameMetadata.h"
 
-#include "cli/ReadMetadataRules.h"
+#include "nuke/ReadMetadataRules.h"
 
 #include <OpenImageIO/strutil.h>
 
@@ -25,10 +25,6 @@ FrameMetadata::FrameMetadata(const OIIO::ImageSpec& spec, const std::string& fil
     }
     values_.attribute("input/frame", frameNumber);
     values_.attribute("input/filename", filePath);
-}
-
-bool FrameMetadata::hasKey(const std::string& key) const {
-    return values_.contains(key);
 }
 
 bool FrameMetadata::text(const std::string& key, std::string& value) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/ReadMetadata.h"
+#include "nuke/ReadMetadata.h"
 
 #include <OpenImageIO/imageio.h>
 #include <OpenImageIO/paramlist.h>
@@ -15,7 +15,6 @@ class FrameMetadata : public ReadMetadata {
 public:
     FrameMetadata(const OIIO::ImageSpec& spec, const std::string& filePath, int frameNumber);
 
-    bool hasKey(const std::string& key) const override;
     bool text(const std::string& key, std::string& value) const override;
     bool number(const std::string& key, double& value) const override;
 

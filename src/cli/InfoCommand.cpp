@@ -3,7 +3,7 @@
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
 #include "cli/FrameRequest.h"
-#include "cli/ReadMetadataRules.h"
+#include "nuke/ReadMetadataRules.h"
 #include "core/Core.h"
 #include "correction_data/Calculations.h"
 #include "correction_data/Content.h"
