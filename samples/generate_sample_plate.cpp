@@ -18,7 +18,6 @@
 // degree below seven, so the correction's fit through seven points
 // reproduces them.
 
-#include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/imagebufalgo_util.h>
 #include <OpenImageIO/strutil.h>
@@ -26,6 +25,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -269,9 +269,13 @@ int main(int argc, char** argv) {
                                static_cast<float>(settings.width);
     const float sensorRadius = std::sqrt(0.25F * sensorWidth * sensorWidth +
                                          0.25F * sensorHeight * sensorHeight);
-    OIIO::Filesystem::create_directory(settings.directory);
-    if (settings.ideal) {
-        OIIO::Filesystem::create_directory(settings.directory + "/ideal");
+    std::error_code created;
+    std::filesystem::create_directories(
+        settings.ideal ? settings.directory + "/ideal" : settings.directory, created);
+    if (created) {
+        std::cerr << "velor-sample-plate: cannot create " << settings.directory << ": "
+                  << created.message() << "\n";
+        return 1;
     }
     for (int index = 0; index < settings.frames; ++index) {
         const Lens lens = lensOfFrame(index, settings.frames, sensorRadius);
