@@ -36,7 +36,7 @@ namespace {
 
 constexpr float sensorWidth = 24.0F;
 constexpr int framesPerSecond = 24;
-constexpr int supersampling = 4;
+constexpr int supersampling = 3;
 
 struct Settings {
     std::string directory;
