@@ -175,7 +175,9 @@ unsigned int smpteTimecode(int frameIndex) {
     const int seconds = frameIndex / framesPerSecond % 60;
     const int minutes = frameIndex / framesPerSecond / 60 % 60;
     const int hours = 1 + frameIndex / framesPerSecond / 3600;
-    const auto bcd = [](int value) { return static_cast<unsigned int>(value / 10 * 16 + value % 10); };
+    const auto bcd = [](int value) {
+        return static_cast<unsigned int>(value / 10 * 16 + value % 10);
+    };
     return bcd(hours) << 24U | bcd(minutes) << 16U | bcd(seconds) << 8U | bcd(frames);
 }
 
@@ -265,10 +267,10 @@ int main(int argc, char** argv) {
                      "[--frames 5] [--first 1001] [--name plate] [--ideal]\n";
         return 2;
     }
-    const float sensorHeight = sensorWidth * static_cast<float>(settings.height) /
-                               static_cast<float>(settings.width);
-    const float sensorRadius = std::sqrt(0.25F * sensorWidth * sensorWidth +
-                                         0.25F * sensorHeight * sensorHeight);
+    const float sensorHeight =
+        sensorWidth * static_cast<float>(settings.height) / static_cast<float>(settings.width);
+    const float sensorRadius =
+        std::sqrt(0.25F * sensorWidth * sensorWidth + 0.25F * sensorHeight * sensorHeight);
     std::error_code created;
     std::filesystem::create_directories(
         settings.ideal ? settings.directory + "/ideal" : settings.directory, created);
@@ -288,9 +290,9 @@ int main(int argc, char** argv) {
                       << settings.directory << "\n";
             return 1;
         }
-        if (settings.ideal && !renderFrame(settings, nullptr, smpteTimecode(index))
-                                   .write(settings.directory + "/ideal/" + fileName,
-                                          OIIO::TypeHalf)) {
+        if (settings.ideal &&
+            !renderFrame(settings, nullptr, smpteTimecode(index))
+                 .write(settings.directory + "/ideal/" + fileName, OIIO::TypeHalf)) {
             std::cerr << "velor-sample-plate: cannot write the ideal chart in "
                       << settings.directory << "\n";
             return 1;

@@ -60,7 +60,8 @@ bool CommandLineDataSource::frameData(Core::FrameData& frameData) const {
     return request_.frameDataKnown;
 }
 
-bool CommandLineDataSource::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) const {
+bool CommandLineDataSource::recordingFormat(
+    RecordingFormatDatabase::RecordingFormat& format) const {
     if (request_.recordingFormat) {
         format = *request_.recordingFormat;
     }

@@ -38,7 +38,8 @@ Command commandNamed(const std::string& name) {
             return entry.command;
         }
     }
-    throw UsageException("Unknown command \"" + name + "\". Run velor-lens-correct help for the "
+    throw UsageException("Unknown command \"" + name +
+                         "\". Run velor-lens-correct help for the "
                          "list of commands.");
 }
 

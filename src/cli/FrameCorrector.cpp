@@ -2,9 +2,9 @@
 
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
-#include "nuke/ReadMetadataRules.h"
 #include "cli/StMap.h"
 #include "foundation/Exception.h"
+#include "nuke/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebufalgo.h>
 
@@ -29,8 +29,10 @@ std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEn
 OIIO::ROI outputBox(const OIIO::ImageSpec& input, const FrameGeometry& geometry) {
     const int x = input.full_x - static_cast<int>(geometry.marginX());
     const int y = input.full_y - static_cast<int>(geometry.marginY());
-    return {x, x + static_cast<int>(geometry.boxWidth()), y,
-            y + static_cast<int>(geometry.boxHeight()), 0, 1, 0, 4};
+    return {x, x + static_cast<int>(geometry.boxWidth()),
+            y, y + static_cast<int>(geometry.boxHeight()),
+            0, 1,
+            0, 4};
 }
 
 // The input's header with the output box as data window and the format
@@ -101,7 +103,8 @@ FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame
     case Command::StMap:
         request_.distortion = true;
         request_.distortionParameter.reverse =
-            options.command == Command::Distort || (options.command == Command::StMap && options.reverseMap);
+            options.command == Command::Distort ||
+            (options.command == Command::StMap && options.reverseMap);
         request_.distortionParameter.outputMap = false;
         break;
     case Command::RemoveShading:

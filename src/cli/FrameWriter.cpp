@@ -46,8 +46,8 @@ private:
 
 std::string FrameWriter::temporaryPath(const std::string& path) {
     const std::string directory = Filesystem::parent_path(path);
-    const std::string name = "." + Filesystem::filename(path) + ".partial-" +
-                             Filesystem::unique_path("%%%%%%%%");
+    const std::string name =
+        "." + Filesystem::filename(path) + ".partial-" + Filesystem::unique_path("%%%%%%%%");
     return directory.empty() ? name : directory + "/" + name;
 }
 

@@ -40,9 +40,10 @@ ImageSequence::ImageSequence(const std::string& path) : path_(path) {
     std::string frameRange;
     if (!OIIO::Filesystem::parse_pattern(hostPattern.c_str(), 0, normalizedPattern_, frameRange) ||
         !frameRange.empty()) {
-        throw UsageException("The pattern \"" + path + "\" cannot name a sequence. Write one "
-                                                       "frame-number field, for example "
-                                                       "plate.####.exr or plate.%04d.exr.");
+        throw UsageException("The pattern \"" + path +
+                             "\" cannot name a sequence. Write one "
+                             "frame-number field, for example "
+                             "plate.####.exr or plate.%04d.exr.");
     }
     isSequence_ = true;
 }

@@ -3,7 +3,6 @@
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
 #include "cli/FrameRequest.h"
-#include "nuke/ReadMetadataRules.h"
 #include "core/Core.h"
 #include "correction_data/Calculations.h"
 #include "correction_data/Content.h"
@@ -13,6 +12,7 @@
 #include "correction_file/Parser.h"
 #include "correction_file/Reader.h"
 #include "foundation/Exception.h"
+#include "nuke/ReadMetadataRules.h"
 
 #include <OpenImageIO/imageio.h>
 #include <OpenImageIO/strutil.h>
@@ -145,8 +145,8 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         << spec.full_x << "," << spec.full_y << "\n"
         << "  Data window: " << spec.width << "x" << spec.height << " at " << spec.x << ","
         << spec.y << "\n"
-        << "  Channels: " << OIIO::Strutil::join(spec.channelnames, ",") << " ("
-        << spec.format << ")\n";
+        << "  Channels: " << OIIO::Strutil::join(spec.channelnames, ",") << " (" << spec.format
+        << ")\n";
     const FrameMetadata metadata(spec, path, 1);
     std::string clipPath;
     const bool hasClip = ReadMetadataRules::clipFilePath(metadata, path, clipPath);

@@ -63,8 +63,7 @@ void ProgressReporter::writeMessage(const std::string& message) {
     draw();
 }
 
-void ProgressReporter::summary(std::size_t written, std::size_t failed,
-                               const std::string& output) {
+void ProgressReporter::summary(std::size_t written, std::size_t failed, const std::string& output) {
     clearLine();
     if (quiet_) {
         return;

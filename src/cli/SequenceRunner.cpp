@@ -185,10 +185,9 @@ int SequenceRunner::run() {
         } else if (!stopped) {
             const std::string path = output_.framePath(frame);
             writingFrame = frame;
-            writing = std::async(std::launch::async,
-                                 [image = std::move(corrected), path]() {
-                                     FrameWriter::write(image, path);
-                                 });
+            writing = std::async(std::launch::async, [image = std::move(corrected), path]() {
+                FrameWriter::write(image, path);
+            });
         }
         if (Interruption::requested()) {
             stopped = true;

@@ -35,7 +35,8 @@ void StMap::render(const Core::DistortionMapping& mapping, std::uint32_t formatW
             const float y = static_cast<float>(pixel.y() - originY);
             const float dx = x - centreX;
             const float dy = y - centreY;
-            const float distance = std::sqrt(dx * dx + dy * dy) / halfDiagonal * mapping.imageRadius;
+            const float distance =
+                std::sqrt(dx * dx + dy * dy) / halfDiagonal * mapping.imageRadius;
             const float factor =
                 distance > 0.0F ? polynomial(mapping.coefficients, distance) / distance : 1.0F;
             // Source pixel position within the format, rows from the top.

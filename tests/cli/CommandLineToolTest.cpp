@@ -18,9 +18,7 @@ protected:
 
     // Five directories deep, so that the search for a correction file, which
     // climbs five parents, stays inside the test's directory.
-    std::string shot(const std::string& file) const {
-        return sample_ / ("1/2/3/4/shot/" + file);
-    }
+    std::string shot(const std::string& file) const { return sample_ / ("1/2/3/4/shot/" + file); }
     std::string frame(const char* number) const {
         return shot(name_ + "." + std::string(number) + ".exr");
     }
@@ -57,13 +55,11 @@ double psnr(const OIIO::ImageBuf& a, const OIIO::ImageBuf& b, const OIIO::ROI& b
 TEST_F(CommandLineToolTest, DistortThenUndistortGivesBackTheChartInTheInterior) {
     ASSERT_EQ(run({"distort", ideal(), output("distorted.####.exr"), "--quiet"}).status, 0);
     const ToolRun undistorted = run({"undistort", output("distorted.####.exr"),
-                                     output("back.####.exr"), "--clip", shot(name_),
-                                     "--quiet"});
+                                     output("back.####.exr"), "--clip", shot(name_), "--quiet"});
     ASSERT_EQ(undistorted.status, 0) << undistorted.errors;
     for (const char* number : {"1001", "1002"}) {
         const std::string frame = number;
-        const OIIO::ImageBuf chart =
-            readImage(shot("ideal/" + name_ + "." + frame + ".exr"));
+        const OIIO::ImageBuf chart = readImage(shot("ideal/" + name_ + "." + frame + ".exr"));
         const OIIO::ImageBuf back = readImage(output("back." + frame + ".exr"));
         // The central 60 % of the format: beyond it the distorted frame has
         // no picture to give back.
@@ -125,8 +121,8 @@ TEST_F(CommandLineToolTest, TheInputsMetadataIsCarriedOver) {
 
 TEST_F(CommandLineToolTest, TheShadingMapMultipliesTheShadingAway) {
     ASSERT_EQ(run({"shading-map", plate(), output("map.####.exr"), "--quiet"}).status, 0);
-    ASSERT_EQ(run({"remove-shading", plate(), output("flat.####.exr"), "--float", "--quiet"}).status,
-              0);
+    ASSERT_EQ(
+        run({"remove-shading", plate(), output("flat.####.exr"), "--float", "--quiet"}).status, 0);
     const OIIO::ImageBuf map = readImage(output("map.1002.exr"));
     const OIIO::ImageBuf original = readImage(frame("1002"));
     const OIIO::ImageBuf flat = readImage(output("flat.1002.exr"));
@@ -148,8 +144,7 @@ TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {
     EXPECT_NE(file.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << file.out;
     const ToolRun image = run({"info", frame("1002")});
     ASSERT_EQ(image.status, 0) << image.errors;
-    EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos)
-        << image.out;
+    EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos) << image.out;
     EXPECT_NE(image.out.find("Timecode: 01:00:00:01"), std::string::npos) << image.out;
 }
 
@@ -165,7 +160,8 @@ TEST_F(CommandLineToolTest, AMissingInputFails) {
     EXPECT_NE(sequence.errors.find("No frames of the input sequence were found."),
               std::string::npos)
         << sequence.errors;
-    const ToolRun frame = run({"undistort", plate(), output("x.####.exr"), "--frames", "1001-1003"});
+    const ToolRun frame =
+        run({"undistort", plate(), output("x.####.exr"), "--frames", "1001-1003"});
     EXPECT_EQ(frame.status, 1);
     EXPECT_NE(frame.errors.find("frame 1003"), std::string::npos) << frame.errors;
     EXPECT_NE(frame.errors.find("The input file does not exist."), std::string::npos);
@@ -192,8 +188,7 @@ TEST_F(CommandLineToolTest, BadUsageExitsWithTwo) {
         EXPECT_EQ(bad.errors.rfind("velor-lens-correct: ", 0), 0U) << bad.errors;
     }
     EXPECT_FALSE(fs::exists(sample_ / "out"));
-    const ToolRun pattern =
-        run({"undistort", shot(name_ + ".##.#.exr"), output("x.####.exr")});
+    const ToolRun pattern = run({"undistort", shot(name_ + ".##.#.exr"), output("x.####.exr")});
     EXPECT_NE(pattern.errors.find("cannot name a sequence"), std::string::npos) << pattern.errors;
 }
 
@@ -212,8 +207,7 @@ TEST_F(CommandLineToolTest, NoCorrectionDataFails) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.errors.find("frame 1001"), std::string::npos) << missing.errors;
     EXPECT_NE(missing.errors.find("frame 1002"), std::string::npos) << missing.errors;
-    EXPECT_NE(missing.errors.find("Clip File Path: \"" + shot(name_) + "\""),
-              std::string::npos)
+    EXPECT_NE(missing.errors.find("Clip File Path: \"" + shot(name_) + "\""), std::string::npos)
         << missing.errors;
     EXPECT_FALSE(fs::exists(output("x.1001.exr")));
 }
@@ -226,8 +220,7 @@ TEST_F(CommandLineToolTest, AFrameOutsideTheCorrectionFileFails) {
     const ToolRun outside = run({"undistort", plate(), output("x.####.exr")});
     EXPECT_EQ(outside.status, 1);
     EXPECT_NE(outside.errors.find("frame 1001"), std::string::npos) << outside.errors;
-    EXPECT_NE(outside.errors.find("Timecode: \"01:00:00:00"), std::string::npos)
-        << outside.errors;
+    EXPECT_NE(outside.errors.find("Timecode: \"01:00:00:00"), std::string::npos) << outside.errors;
     // It stops at the first failed frame.
     EXPECT_EQ(outside.errors.find("frame 1002"), std::string::npos) << outside.errors;
 }
@@ -237,8 +230,7 @@ TEST_F(CommandLineToolTest, AnOutputDirectoryThatCannotBeWrittenFailsAndLeavesNo
     std::ofstream(sample_ / "file") << "x";
     const ToolRun blocked = run({"undistort", plate(), sample_ / "file/out/x.####.exr"});
     EXPECT_EQ(blocked.status, 1);
-    EXPECT_NE(blocked.errors.find("The output directory could not be created."),
-              std::string::npos)
+    EXPECT_NE(blocked.errors.find("The output directory could not be created."), std::string::npos)
         << blocked.errors;
     EXPECT_NE(blocked.errors.find("frame 1001"), std::string::npos);
     // A directory in place of the output file: the rename fails, no partial file stays.

@@ -1,5 +1,5 @@
-#include "ToolRun.h"
 #include "cli/ImageSequence.h"
+#include "ToolRun.h"
 #include "cli/UsageException.h"
 
 #include <gtest/gtest.h>

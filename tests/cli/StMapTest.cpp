@@ -1,5 +1,5 @@
-#include "ToolRun.h"
 #include "cli/StMap.h"
+#include "ToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,8 @@ TEST(StMapTest, AppliedToThePlateTheMapGivesTheToolsUndistortedFrame) {
     ASSERT_EQ(undistorted.status, 0) << undistorted.errors;
 
     for (const char* frame : {"1001", "1002"}) {
-        const OIIO::ImageBuf source = readImage(sample / ("shot/" + name + "." + std::string(frame) + ".exr"));
+        const OIIO::ImageBuf source =
+            readImage(sample / ("shot/" + name + "." + std::string(frame) + ".exr"));
         const OIIO::ImageBuf map = readImage(sample / ("map." + std::string(frame) + ".exr"));
         const OIIO::ImageBuf expected = readImage(sample / ("u." + std::string(frame) + ".exr"));
         ASSERT_EQ(map.roi(), expected.roi());
@@ -47,9 +48,8 @@ TEST(StMapTest, AppliedToThePlateTheMapGivesTheToolsUndistortedFrame) {
         float worst = 0.0F;
         for (OIIO::ImageBuf::ConstIterator<float> m(map); !m.done(); ++m) {
             for (int c = 0; c < 4; ++c) {
-                const float difference =
-                    std::fabs(sampleAt(source, m[0], m[1], c) -
-                              expected.getchannel(m.x(), m.y(), 0, c));
+                const float difference = std::fabs(sampleAt(source, m[0], m[1], c) -
+                                                   expected.getchannel(m.x(), m.y(), 0, c));
                 worst = std::max(worst, difference);
             }
         }
@@ -84,7 +84,8 @@ TEST(StMapTest, TheIdentityMapsEveryPixelCentreToItselfFromTheLowerLeftCorner) {
     for (int y = -1; y < 7; ++y) {
         for (int x = -1; x < 11; ++x) {
             EXPECT_FLOAT_EQ(map.getchannel(x, y, 0, 0), (static_cast<float>(x) + 0.5F) / 10.0F);
-            EXPECT_FLOAT_EQ(map.getchannel(x, y, 0, 1), 1.0F - (static_cast<float>(y) + 0.5F) / 6.0F);
+            EXPECT_FLOAT_EQ(map.getchannel(x, y, 0, 1),
+                            1.0F - (static_cast<float>(y) + 0.5F) / 6.0F);
             EXPECT_EQ(map.getchannel(x, y, 0, 2), 0.0F);
             EXPECT_EQ(map.getchannel(x, y, 0, 3), 1.0F);
         }

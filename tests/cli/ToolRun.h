@@ -89,11 +89,11 @@ inline std::string uniqueClipName() {
 inline void generateSample(const std::string& directory, const std::string& name, int frames,
                            int width = 320, int height = 170) {
     TemporaryDirectory scratch;
-    const ToolRun run = runProgram(VELOR_SAMPLE_PLATE_PATH,
-                                   {directory, "--name", name, "--width", std::to_string(width),
-                                    "--height", std::to_string(height), "--frames",
-                                    std::to_string(frames), "--ideal"},
-                                   scratch);
+    const ToolRun run =
+        runProgram(VELOR_SAMPLE_PLATE_PATH,
+                   {directory, "--name", name, "--width", std::to_string(width), "--height",
+                    std::to_string(height), "--frames", std::to_string(frames), "--ideal"},
+                   scratch);
     if (run.status != 0) {
         throw std::runtime_error("sample generation failed: " + run.errors);
     }

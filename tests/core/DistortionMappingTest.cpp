@@ -1,6 +1,6 @@
+#include "core/DistortionMapping.h"
 #include "core/Core.h"
 #include "core/CoreDataSource.h"
-#include "core/DistortionMapping.h"
 #include "correction_data/Calculations.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +13,8 @@
 
 namespace {
 
-const std::string fixture = std::string(VELOR_TEST_DATA_DIR) + "/correction_file/valid_version3.vlcf";
+const std::string fixture =
+    std::string(VELOR_TEST_DATA_DIR) + "/correction_file/valid_version3.vlcf";
 
 // Frame 0 of the fixture's clip, at its recording format's size.
 class FixtureDataSource : public Core::CoreDataSource {
@@ -40,9 +41,7 @@ public:
         frameData.height = 3096;
         return true;
     }
-    bool recordingFormat(RecordingFormatDatabase::RecordingFormat&) const override {
-        return false;
-    }
+    bool recordingFormat(RecordingFormatDatabase::RecordingFormat&) const override { return false; }
 
 private:
     static bool copy(const std::string& text, char* buffer, size_t size) {
