@@ -57,8 +57,8 @@ float FrameGeometry::overscanOfFormat(float amount) const {
     const float scale = 1.0F / (amount / 100.0F + 1.0F);
     const float frame = halfDiagonalOfPixelCentres(static_cast<float>(referenceWidth_),
                                                    static_cast<float>(referenceHeight_));
-    const float remaining =
-        halfDiagonalOfPixelCentres(static_cast<float>(rounded(formatWidth_ * scale)),
-                                   static_cast<float>(rounded(formatHeight_ * scale)));
+    const float remaining = halfDiagonalOfPixelCentres(
+        static_cast<float>(rounded(static_cast<float>(formatWidth_) * scale)),
+        static_cast<float>(rounded(static_cast<float>(formatHeight_) * scale)));
     return (frame - remaining) / remaining * 100.0F;
 }

@@ -10,13 +10,14 @@ FrameMetadata::FrameMetadata(const OIIO::ImageSpec& spec, const std::string& fil
     if (!ReadMetadataRules::clipFileExtension(filePath, extension)) {
         extension = "input";
     }
+    const std::string prefix = extension + "/";
     for (const OIIO::ParamValue& attribute : spec.extra_attribs) {
         const std::string name = attribute.name().string();
         // OpenImageIO's own bookkeeping is not part of the file's header.
         if (OIIO::Strutil::starts_with(name, "oiio:")) {
             continue;
         }
-        values_.emplace_back(extension + "/" + name, attribute.type(), attribute.nvalues(),
+        values_.emplace_back(prefix + name, attribute.type(), attribute.nvalues(),
                              attribute.interp(), attribute.data());
     }
     const OIIO::ParamValue* timecode = spec.find_attribute("smpte:TimeCode", OIIO::TypeTimeCode);

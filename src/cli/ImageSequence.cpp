@@ -9,11 +9,6 @@
 
 namespace {
 
-// A run of # or @ (one digit each), or a printf integer directive.
-const std::regex frameField("#+|@+|%0?[0-9]*d");
-const std::regex integerDirective("%0?[0-9]*d");
-const std::regex anyDirective("%[^%]");
-
 std::ptrdiff_t matchCount(const std::string& text, const std::regex& expression) {
     return std::distance(std::sregex_iterator(text.begin(), text.end(), expression),
                          std::sregex_iterator());
@@ -22,6 +17,10 @@ std::ptrdiff_t matchCount(const std::string& text, const std::regex& expression)
 } // namespace
 
 ImageSequence::ImageSequence(const std::string& path) : path_(path) {
+    // A run of # or @ (one digit each), or a printf integer directive.
+    const std::regex frameField("#+|@+|%0?[0-9]*d");
+    const std::regex integerDirective("%0?[0-9]*d");
+    const std::regex anyDirective("%[^%]");
     const std::ptrdiff_t fieldCount = matchCount(path, frameField);
     if (fieldCount > 1 || matchCount(path, anyDirective) != matchCount(path, integerDirective)) {
         throw UsageException("The pattern \"" + path +
