@@ -2,8 +2,14 @@
 # sanitizer flags that every target of the project gets.
 include_guard(GLOBAL)
 
-set(VELOR_SANITIZER_FLAGS
-    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+if(VELOR_SANITIZE STREQUAL "thread")
+  set(VELOR_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+  set(VELOR_SANITIZER_LINK_FLAGS -fsanitize=thread)
+else()
+  set(VELOR_SANITIZER_FLAGS
+      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  set(VELOR_SANITIZER_LINK_FLAGS -fsanitize=address,undefined)
+endif()
 
 function(velor_configure_target target)
   target_compile_features(${target} PUBLIC cxx_std_17)
@@ -14,7 +20,7 @@ function(velor_configure_target target)
     $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
   if(VELOR_SANITIZE)
     target_compile_options(${target} PRIVATE ${VELOR_SANITIZER_FLAGS})
-    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
+    target_link_options(${target} PUBLIC ${VELOR_SANITIZER_LINK_FLAGS})
   endif()
 endfunction()
 
@@ -31,7 +37,7 @@ function(velor_add_test name)
   gtest_discover_tests(${name}
     TEST_PREFIX "${name}."
     DISCOVERY_TIMEOUT 120
-    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=halt_on_error=1:abort_on_error=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0")
+    PROPERTIES ENVIRONMENT "ASAN_OPTIONS=halt_on_error=1:abort_on_error=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1;LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0;TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
 endfunction()
 
 # Targets built at the Nuke NDK's language level (the plug-in, the rules it

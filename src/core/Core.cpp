@@ -60,25 +60,25 @@ bool Core::capturingErrors(Operation operation) {
         operation();
         return true;
     } catch (const Exception& error) {
-        storeError(error.what(), error.detailedDescription());
+        storeError(error);
     } catch (const boost::filesystem::filesystem_error& error) {
-        storeError("A directory could not be searched for the correction file. Check that the "
-                   "clip's directories can be read.",
-                   systemErrorLine(error.what()));
+        storeError(
+            Exception("A directory could not be searched for the correction file. Check that the "
+                      "clip's directories can be read.",
+                      systemErrorLine(error.what())));
     } catch (const std::bad_alloc&) {
-        storeError("There is not enough memory to process the frame.", "");
+        storeError(Exception("There is not enough memory to process the frame."));
     } catch (const std::exception& error) {
-        storeError("The frame could not be processed because of a system error.",
-                   systemErrorLine(error.what()));
+        storeError(Exception("The frame could not be processed because of a system error.",
+                             systemErrorLine(error.what())));
     } catch (...) {
-        storeError("The frame could not be processed because of an unknown error.", "");
+        storeError(Exception("The frame could not be processed because of an unknown error."));
     }
     return false;
 }
 
-void Core::storeError(const std::string& brief, const std::string& detail) noexcept {
+void Core::storeError(const Exception& error) noexcept {
     try {
-        const Exception error(brief, detail);
         briefError = std::make_shared<std::string>(error.what());
         detailedError = std::make_shared<std::string>(error.detailedDescription());
     } catch (...) {

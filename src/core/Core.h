@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+class Exception;
+
 namespace Core {
 
 // The processing core as a host sees it: sizes and renders the corrected
@@ -53,7 +55,7 @@ public:
 private:
     template <typename Operation>
     bool capturingErrors(Operation operation);
-    void storeError(const std::string& brief, const std::string& detail) noexcept;
+    void storeError(const Exception& error) noexcept;
 
     std::unique_ptr<CorePrivate> corePrivate;
     std::shared_ptr<std::string> briefError;

@@ -334,8 +334,8 @@ void LensCorrection::validateOutputBox(std::string& failure) {
                   "overscan controls.";
         return;
     }
-    dx = roundedToInt((finalWidth - formatWidth) / 2.0);
-    dy = roundedToInt((finalHeight - formatHeight) / 2.0);
+    dx = roundedToInt(static_cast<double>(finalWidth - formatWidth) / 2.0);
+    dy = roundedToInt(static_cast<double>(finalHeight - formatHeight) / 2.0);
     info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
 }
 
@@ -493,8 +493,8 @@ std::string LensCorrection::reportedUnexpectedFailure(const char* reason) const 
 void LensCorrection::calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const {
     const DD::Image::Format& format = info_.format();
     const DD::Image::Box& box = info_.box();
-    const long long formatWidth = format.w();
-    const long long formatHeight = format.h();
+    const int formatWidth = format.w();
+    const int formatHeight = format.h();
     const long long overhangX = std::max(format.x() - box.x(), box.r() - format.r());
     const long long overhangY = std::max(format.y() - box.y(), box.t() - format.t());
     const long long grownWidth = formatWidth + 2 * overhangX;

@@ -12,8 +12,8 @@ const char* const outputTypes[] = {"Image", "STMap", nullptr};
 // The host's factory; when construction throws, the new-expression releases
 // the memory and the exception reaches the host.
 DD::Image::Op* LensDistortionCorrectionCreate(Node* node) {
-    return new LensDistortionCorrection(
-        node); // NOLINT(cppcoreguidelines-owning-memory): the host owns it
+    // The host owns the node.
+    return new LensDistortionCorrection(node); // NOLINT(cppcoreguidelines-owning-memory)
 }
 
 } // namespace
@@ -21,10 +21,12 @@ DD::Image::Op* LensDistortionCorrectionCreate(Node* node) {
 const char* const LensDistortionCorrection::logFilePath =
     "/tmp/com.velor.LensCorrection.Distortion.Nuke.log";
 
-// NOLINTNEXTLINE(cert-err58-cpp): registration happens when the host loads the plug-in
+// Registration happens when the host loads the plug-in.
+// NOLINTBEGIN(cert-err58-cpp)
 const DD::Image::Op::Description
     LensDistortionCorrection::description("VelorLensDistortionCorrection",
                                           LensDistortionCorrectionCreate);
+// NOLINTEND(cert-err58-cpp)
 
 LensDistortionCorrection::LensDistortionCorrection(Node* node)
     : LensCorrection(node, std::make_unique<LensDistortionDataSource>(this), logFilePath) {}

@@ -12,8 +12,8 @@ const char* const outputTypes[] = {"Image", "Map", nullptr};
 // The host's factory; when construction throws, the new-expression releases
 // the memory and the exception reaches the host.
 DD::Image::Op* LensShadingCorrectionCreate(Node* node) {
-    return new LensShadingCorrection(
-        node); // NOLINT(cppcoreguidelines-owning-memory): the host owns it
+    // The host owns the node.
+    return new LensShadingCorrection(node); // NOLINT(cppcoreguidelines-owning-memory)
 }
 
 } // namespace
@@ -21,9 +21,11 @@ DD::Image::Op* LensShadingCorrectionCreate(Node* node) {
 const char* const LensShadingCorrection::logFilePath =
     "/tmp/com.velor.LensCorrection.Shading.Nuke.log";
 
-// NOLINTNEXTLINE(cert-err58-cpp): registration happens when the host loads the plug-in
+// Registration happens when the host loads the plug-in.
+// NOLINTBEGIN(cert-err58-cpp)
 const DD::Image::Op::Description LensShadingCorrection::description("VelorLensShadingCorrection",
                                                                     LensShadingCorrectionCreate);
+// NOLINTEND(cert-err58-cpp)
 
 LensShadingCorrection::LensShadingCorrection(Node* node)
     : LensCorrection(node, std::make_unique<LensShadingDataSource>(this), logFilePath) {}

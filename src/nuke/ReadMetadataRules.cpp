@@ -48,8 +48,10 @@ bool isDigit(char character) {
 } // namespace
 
 bool clipFileExtension(const boost::filesystem::path& clipFilePath, std::string& extension) {
+    // A copy: string() refers into the temporary path that extension() returns.
+    const std::string suffix = clipFilePath.extension().string();
     std::string result;
-    for (const char character : clipFilePath.extension().string()) {
+    for (const char character : suffix) {
         if (character != '.') {
             result += static_cast<char>(std::tolower(static_cast<unsigned char>(character)));
         }

@@ -1,6 +1,7 @@
 #include "renderer/ShadingRenderer.h"
 #include "renderer/NotRenderedException.h"
 
+#include "CpuLensModel.h"
 #include "PixelFrames.h"
 
 #include <gtest/gtest.h>
@@ -16,39 +17,9 @@ using Renderer::ShadingRenderer;
 
 namespace {
 
-using Coefficients = std::array<float, 7>;
-
-// The relative illumination at every pixel, written out for the CPU.
-float cpuFactor(std::uint32_t width, std::uint32_t height, std::uint32_t x, std::uint32_t y,
-                float radius, const Coefficients& a, bool addShading) {
-    const float w = static_cast<float>(width);
-    const float h = static_cast<float>(height);
-    const float dx = static_cast<float>(x) - (w / 2.0F - 0.5F);
-    const float dy = static_cast<float>(y) - (h / 2.0F - 0.5F);
-    const float distance = std::hypot(dx, dy) / (std::hypot(w, h) / 2.0F) * radius;
-    float percent = 0.0F;
-    for (auto i = a.size(); i-- > 0;) {
-        percent = percent * distance + a[i];
-    }
-    const float illumination = percent / 100.0F;
-    return addShading ? illumination : 1.0F / illumination;
-}
-
-Frame cpuShading(const Frame& input, float radius, const Coefficients& a, bool addShading,
-                 float gamma) {
-    Frame output(input.width, input.height);
-    for (std::uint32_t y = 0; y < input.height; ++y) {
-        for (std::uint32_t x = 0; x < input.width; ++x) {
-            const float factor = cpuFactor(input.width, input.height, x, y, radius, a, addShading);
-            for (std::uint32_t c = 0; c < 3; ++c) {
-                output.at(x, y, c) =
-                    std::pow(std::pow(input.at(x, y, c), gamma) * factor, 1.0F / gamma);
-            }
-            output.at(x, y, 3) = input.at(x, y, 3);
-        }
-    }
-    return output;
-}
+using Coefficients = CpuLensModel::Coefficients;
+using CpuLensModel::cpuFactor;
+using CpuLensModel::cpuShading;
 
 Coefficients constant(float percent) {
     return {percent, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F};
