@@ -99,6 +99,10 @@ bool Core::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {
     return capturingErrors([&] { corePrivate->recordingFormat(format); });
 }
 
+bool Core::distortionMapping(DistortionMapping& mapping) {
+    return capturingErrors([&] { corePrivate->distortionMapping(mapping); });
+}
+
 bool Core::briefErrorDescription(char* buffer, size_t size) const {
     const std::shared_ptr<std::string> text = briefError;
     return text && copyWhole(*text, buffer, size);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoreDataSource.h"
+#include "core/DistortionMapping.h"
 #include "recording_format_database/RecordingFormat.h"
 
 #include <cstddef>
@@ -32,6 +33,10 @@ public:
     bool render(const float* input, float* output, size_t size);
     // The recording format that the clip's correction data yields.
     bool recordingFormat(RecordingFormatDatabase::RecordingFormat& format);
+    // The polynomial and geometry with which `render` would resample the
+    // current frame; fails unless the data source requests distortion
+    // correction. Nothing is rendered.
+    bool distortionMapping(DistortionMapping& mapping);
 
     // Copy the last failure's description with its terminating zero; false
     // when there is none or it does not fit.

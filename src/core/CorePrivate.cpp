@@ -370,6 +370,22 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     }
 }
 
+// Read back from the renderer, so that the mapping is exactly what a render
+// of the same request would evaluate.
+void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
+    std::unique_lock<std::mutex> rendererLock;
+    const auto requested = prepareRendererIfNeeded(rendererLock);
+    if (!requested.second) {
+        throw Exception("A distortion mapping needs a distortion correction request.");
+    }
+    const Renderer::DistortionRenderer& renderer = *distortionRenderer;
+    renderer.checkParameterAndThrowExceptionIfNeeded();
+    mapping.width = renderer.currentWidth;
+    mapping.height = renderer.currentHeight;
+    mapping.imageRadius = renderer.imageRadius;
+    mapping.coefficients = renderer.coefficients;
+}
+
 void Core::CorePrivate::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {
     format = extendedManagedContainer().recordingFormat();
 }

@@ -23,6 +23,7 @@ public:
     void frameSize(unsigned int& width, unsigned int& height);
     void render(const float* input, float* output, size_t size);
     void recordingFormat(RecordingFormatDatabase::RecordingFormat& format);
+    void distortionMapping(DistortionMapping& mapping);
 
 private:
     ExtendedManagedContainer& extendedManagedContainer();

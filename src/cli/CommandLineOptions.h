@@ -1,0 +1,45 @@
+#pragma once
+
+#include "recording_format_database/RecordingFormat.h"
+
+#include <optional>
+#include <string>
+
+enum class Command {
+    Undistort,
+    Distort,
+    RemoveShading,
+    AddShading,
+    StMap,
+    ShadingMap,
+    Info,
+    Devices,
+    Help,
+};
+
+// Where the input's overscan lies: beyond the format in the data window, or
+// inside the format by a percentage.
+enum class OverscanLocation { BoundingBox, Format };
+
+// Everything the command line asks for, checked for form but not against
+// the file system.
+struct CommandLineOptions {
+    Command command = Command::Help;
+    std::string input;
+    std::string output;
+    // Frame list as written after --frames; empty: every frame on disk.
+    std::string frames;
+    std::string correctionFile;
+    std::string clip;
+    OverscanLocation overscanLocation = OverscanLocation::BoundingBox;
+    float overscan = 0.0F;
+    // A recording format entered by hand (--image-area with --clip-resolution).
+    std::optional<RecordingFormatDatabase::RecordingFormat> recordingFormat;
+    // stmap --distort, shading-map --add-shading: the map of the reverse correction.
+    bool reverseMap = false;
+    bool floatOutput = false;
+    bool quiet = false;
+    bool keepGoing = false;
+    // info: the frame record whose curves are shown; empty: the first.
+    std::optional<unsigned int> infoFrame;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "cli/CommandLineOptions.h"
+
+#include <string>
+
+// Turns the arguments after the program name into options; throws
+// UsageException naming what to change when they cannot be run.
+class CommandLineParser {
+public:
+    static CommandLineOptions parse(int argc, const char* const* argv);
+    static std::string usage();
+};

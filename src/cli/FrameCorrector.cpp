@@ -1,0 +1,264 @@
+#include "cli/FrameCorrector.h"
+
+#include "cli/CommandLineDataSource.h"
+#include "cli/FrameMetadata.h"
+#include "cli/StMap.h"
+#include "foundation/Exception.h"
+#include "nuke/ReadMetadataRules.h"
+
+#include <OpenImageIO/imagebufalgo.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr std::size_t briefBufferSize = 4096;
+constexpr std::size_t detailBufferSize = 16384;
+// Larger frames than this (four gigabytes of float RGBA) are refused.
+constexpr std::uint64_t largestPixelCount = std::uint64_t{1} << 28;
+
+std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEnd) {
+    return static_cast<std::uint32_t>(std::max({0, formatBegin - dataBegin, dataEnd - formatEnd}));
+}
+
+// The output box: the format enlarged by the margins, in the input's coordinates.
+OIIO::ROI outputBox(const OIIO::ImageSpec& input, const FrameGeometry& geometry) {
+    const int x = input.full_x - static_cast<int>(geometry.marginX());
+    const int y = input.full_y - static_cast<int>(geometry.marginY());
+    return {x, x + static_cast<int>(geometry.boxWidth()),
+            y, y + static_cast<int>(geometry.boxHeight()),
+            0, 1,
+            0, 4};
+}
+
+// The input's header with the output box as data window and the format
+// unchanged.
+OIIO::ImageSpec outputSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
+    OIIO::ImageSpec spec = input;
+    spec.x = box.xbegin;
+    spec.y = box.ybegin;
+    spec.width = box.width();
+    spec.height = box.height();
+    spec.tile_width = spec.tile_height = spec.tile_depth = 0;
+    return spec;
+}
+
+OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
+    OIIO::ImageSpec spec = outputSpec(input, box);
+    spec.set_format(OIIO::TypeFloat);
+    spec.nchannels = 4;
+    spec.channelnames = {"R", "G", "B", "A"};
+    spec.alpha_channel = 3;
+    spec.z_channel = -1;
+    return spec;
+}
+
+// The input's channels in groups of four for the renderers: colour and other
+// channels three at a time in the first three places, alpha alone in the
+// fourth place of the first group (the shading kernel keeps the fourth place).
+std::vector<std::array<int, 4>> channelGroups(const OIIO::ImageSpec& spec) {
+    std::vector<std::array<int, 4>> groups;
+    std::array<int, 4> group{-1, -1, -1, spec.alpha_channel};
+    int filled = 0;
+    for (int channel = 0; channel < spec.nchannels; ++channel) {
+        if (channel == spec.alpha_channel) {
+            continue;
+        }
+        group[static_cast<std::size_t>(filled++)] = channel;
+        if (filled == 3) {
+            groups.push_back(group);
+            group = {-1, -1, -1, -1};
+            filled = 0;
+        }
+    }
+    if (filled > 0 || groups.empty()) {
+        groups.push_back(group);
+    }
+    return groups;
+}
+
+void checkFrameSize(const OIIO::ROI& box) {
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(box.width()) * static_cast<std::uint64_t>(box.height());
+    if (pixels > largestPixelCount) {
+        throw Exception("The corrected frame would be too large to process. Check the image "
+                        "size and the correction data.",
+                        "Corrected Frame Size: " + std::to_string(box.width()) + "x" +
+                            std::to_string(box.height()) + " px");
+    }
+}
+
+} // namespace
+
+FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame)
+    : options_(options), firstFrame_(firstFrame),
+      core_(std::make_unique<CommandLineDataSource>(request_)) {
+    switch (options.command) {
+    case Command::Undistort:
+    case Command::Distort:
+    case Command::StMap:
+        request_.distortion = true;
+        request_.distortionParameter.reverse =
+            options.command == Command::Distort ||
+            (options.command == Command::StMap && options.reverseMap);
+        request_.distortionParameter.outputMap = false;
+        break;
+    case Command::RemoveShading:
+    case Command::AddShading:
+    case Command::ShadingMap:
+        request_.shading = true;
+        request_.shadingParameter.reverse =
+            options.command == Command::AddShading ||
+            (options.command == Command::ShadingMap && options.reverseMap);
+        request_.shadingParameter.outputMap = options.command == Command::ShadingMap;
+        break;
+    default:
+        throw Exception("The command does not correct frames.");
+    }
+    request_.correctionFilePath = options.correctionFile;
+    request_.recordingFormat = options.recordingFormat;
+}
+
+OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
+    const OIIO::ImageSpec& spec = frame.image.spec();
+    const FrameGeometry geometry(
+        static_cast<std::uint32_t>(spec.full_width), static_cast<std::uint32_t>(spec.full_height),
+        overhang(spec.full_x, spec.full_x + spec.full_width, spec.x, spec.x + spec.width),
+        overhang(spec.full_y, spec.full_y + spec.full_height, spec.y, spec.y + spec.height));
+    checkFrameSize(outputBox(spec, geometry));
+    describeFrame(frame, geometry);
+
+    unsigned int width = 0;
+    unsigned int height = 0;
+    if (!core_.frameSize(width, height)) {
+        throwCoreError();
+    }
+    const FrameGeometry grown = geometry.grownTo(width, height);
+    checkFrameSize(outputBox(spec, grown));
+    request_.frameData.width = grown.boxWidth();
+    request_.frameData.height = grown.boxHeight();
+
+    if (options_.command == Command::StMap) {
+        return distortionMap(frame, grown);
+    }
+    if (options_.command == Command::ShadingMap) {
+        return shadingMap(frame, grown);
+    }
+    return correctedImage(frame, grown);
+}
+
+void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry& geometry) {
+    const FrameMetadata metadata(frame.image.spec(), frame.path, frame.number);
+    request_.clipFilePath.clear();
+    if (!options_.clip.empty()) {
+        request_.clipFilePath = options_.clip;
+    } else {
+        ReadMetadataRules::clipFilePath(metadata, frame.path, request_.clipFilePath);
+    }
+    request_.frameMetadata.clear();
+    ReadMetadataRules::jsonMetadataString(metadata, frame.path, request_.frameMetadata);
+
+    unsigned int number = 0;
+    std::string timecode;
+    request_.frameDataKnown = ReadMetadataRules::frameNumberAndTimecode(
+                                  metadata, frame.path, firstFrame_, number, timecode) &&
+                              ReadMetadataRules::timecodeFitsFrameData(timecode);
+    request_.frameData = Core::FrameData();
+    if (request_.frameDataKnown) {
+        request_.frameData.frameNumber = number;
+        std::memcpy(request_.frameData.timecode, timecode.c_str(), timecode.size() + 1);
+    }
+    request_.frameData.width = geometry.boxWidth();
+    request_.frameData.height = geometry.boxHeight();
+    request_.frameData.overscan = options_.overscanLocation == OverscanLocation::Format
+                                      ? geometry.overscanOfFormat(options_.overscan)
+                                      : geometry.overscanOfBoundingBox();
+}
+
+OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
+                                              const FrameGeometry& grown) {
+    const OIIO::ImageSpec& input = frame.image.spec();
+    const OIIO::ROI box = outputBox(input, grown);
+    OIIO::ImageSpec spec = outputSpec(input, box);
+    // The pixels were read as float; the file's own types are kept.
+    const OIIO::ImageSpec& native = frame.image.nativespec();
+    spec.format = native.format;
+    spec.channelformats = native.channelformats;
+    if (options_.floatOutput) {
+        spec.set_format(OIIO::TypeFloat);
+    }
+    OIIO::ImageBuf result(spec);
+
+    const std::size_t floatCount = box.npixels() * 4;
+    std::vector<float> source(floatCount);
+    std::vector<float> corrected(floatCount);
+    for (const std::array<int, 4>& group : channelGroups(input)) {
+        const OIIO::ImageBuf channels =
+            OIIO::ImageBufAlgo::channels(frame.image, 4, group, {0.0F, 0.0F, 0.0F, 0.0F});
+        channels.get_pixels(box, OIIO::TypeFloat, source.data());
+        if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
+            throwCoreError();
+        }
+        const OIIO::stride_t pixelStride = 4 * sizeof(float);
+        for (int place = 0; place < 4; ++place) {
+            const int channel = group[static_cast<std::size_t>(place)];
+            if (channel < 0) {
+                continue;
+            }
+            OIIO::ROI slot = box;
+            slot.chbegin = channel;
+            slot.chend = channel + 1;
+            result.set_pixels(slot, OIIO::TypeFloat, corrected.data() + place, pixelStride,
+                              pixelStride * box.width());
+        }
+    }
+    return result;
+}
+
+OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const FrameGeometry& grown) {
+    const OIIO::ImageSpec& input = frame.image.spec();
+    Core::DistortionMapping mapping;
+    if (!core_.distortionMapping(mapping)) {
+        throwCoreError();
+    }
+    OIIO::ImageBuf map(mapSpec(input, outputBox(input, grown)));
+    StMap::render(mapping, static_cast<std::uint32_t>(input.full_width),
+                  static_cast<std::uint32_t>(input.full_height), grown.marginX(), grown.marginY(),
+                  map);
+    return map;
+}
+
+OIIO::ImageBuf FrameCorrector::shadingMap(const LoadedFrame& frame, const FrameGeometry& grown) {
+    const OIIO::ImageSpec& input = frame.image.spec();
+    const OIIO::ROI box = outputBox(input, grown);
+    std::vector<float> factors(box.npixels() * 4);
+    if (!core_.render(nullptr, factors.data(), factors.size() * sizeof(float))) {
+        throwCoreError();
+    }
+    OIIO::ImageBuf map(mapSpec(input, box));
+    map.set_pixels(box, OIIO::TypeFloat, factors.data());
+    return map;
+}
+
+void FrameCorrector::throwCoreError() const {
+    std::vector<char> brief(briefBufferSize, '\0');
+    std::vector<char> detailed(detailBufferSize, '\0');
+    if (!core_.briefErrorDescription(brief.data(), brief.size())) {
+        throw Exception("The frame could not be corrected, and the reason could not be read.");
+    }
+    std::string detail;
+    if (core_.detailedErrorDescription(detailed.data(), detailed.size())) {
+        // The detailed description repeats the brief one on its first line.
+        detail = detailed.data();
+        const std::size_t firstLineEnd = detail.find('\n');
+        detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
+        while (!detail.empty() && detail.back() == '\n') {
+            detail.pop_back();
+        }
+    }
+    throw Exception(brief.data(), detail);
+}

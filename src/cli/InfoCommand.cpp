@@ -1,0 +1,201 @@
+#include "cli/InfoCommand.h"
+
+#include "cli/CommandLineDataSource.h"
+#include "cli/FrameMetadata.h"
+#include "cli/FrameRequest.h"
+#include "core/Core.h"
+#include "correction_data/Calculations.h"
+#include "correction_data/Content.h"
+#include "correction_data/JsonParser.h"
+#include "correction_file/ClipFilePathBasedFinder.h"
+#include "correction_file/LevelOfDepth.h"
+#include "correction_file/Parser.h"
+#include "correction_file/Reader.h"
+#include "foundation/Exception.h"
+#include "nuke/ReadMetadataRules.h"
+
+#include <OpenImageIO/imageio.h>
+#include <OpenImageIO/strutil.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The bounds within which hosts search for a clip's correction file.
+const CorrectionFile::LevelOfDepth searchDepth{1, 5, 2};
+
+std::string list(const std::vector<float>& values) {
+    std::ostringstream text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        text << (i == 0 ? "" : ", ") << values[i];
+    }
+    return text.str();
+}
+
+void printCurve(std::ostream& out, const char* label, const std::vector<float>& x,
+                const std::vector<float>& y) {
+    std::vector<float> coefficients;
+    try {
+        CorrectionData::Calculations::calculateCoefficients(x, y, coefficients);
+        out << "    " << label << ": " << list(coefficients) << "\n";
+    } catch (const Exception& error) {
+        out << "    " << label << ": cannot be fitted (" << error.what() << ")\n";
+    }
+}
+
+void printFrame(std::ostream& out, const CorrectionData::Frame& frame) {
+    const auto& points = frame.interpolationPoints;
+    out << "  Interpolation points:\n"
+        << "    heights [mm]:          " << list(points.heights) << "\n"
+        << "    radial distortion:     " << list(points.radialDistortion) << "\n"
+        << "    shading [%]:           " << list(points.shading) << "\n";
+    std::vector<float> distorted;
+    for (std::size_t i = 0; i < points.heights.size() && i < points.radialDistortion.size(); ++i) {
+        distorted.push_back(points.heights[i] * (1.0F - points.radialDistortion[i] / 1000.0F));
+    }
+    out << "  Fitted curves (coefficients a0 to a6, distances in mm):\n";
+    printCurve(out, "undistorted height over height", points.heights, distorted);
+    printCurve(out, "height over undistorted height", distorted, points.heights);
+    printCurve(out, "shading [%] over height", points.heights, points.shading);
+}
+
+void printHeader(std::ostream& out, const CorrectionData::Header& header) {
+    out << "  Lens: " << header.lens.manufacturer << " " << header.lens.typeName << ", serial "
+        << header.lens.serialNumber << ", " << header.lens.minFocalLength << "-"
+        << header.lens.maxFocalLength << " mm\n"
+        << "  Camera: " << header.camera.manufacturer << " " << header.camera.model
+        << ", sensor width " << header.camera.sensorWidth << " mm\n"
+        << "  Clip: \"" << header.clip.name << "\", video file \"" << header.clip.videoFileName
+        << "\", " << header.clip.width << "x" << header.clip.height << " px, "
+        << header.clip.durationFrames << " frames at " << header.tc.fps << " fps"
+        << (header.tc.drop ? " drop frame" : "") << "\n"
+        << "  Shading correction: " << (header.shadingCorrection.enabled ? "on" : "off")
+        << ", gamma " << header.shadingCorrection.gamma << "\n"
+        << "  Distortion correction: " << (header.distortionCorrection.enabled ? "on" : "off")
+        << ", zoom " << header.distortionCorrection.zoom << "\n";
+}
+
+// The recording format the core derives for the request.
+void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
+    Core::Core core(std::make_unique<CommandLineDataSource>(request));
+    RecordingFormatDatabase::RecordingFormat format;
+    if (!core.recordingFormat(format)) {
+        std::vector<char> brief(4096, '\0');
+        core.briefErrorDescription(brief.data(), brief.size());
+        out << "  Recording format: not available (" << brief.data() << ")\n";
+        return;
+    }
+    out << "  Recording format: image area " << format.sensorWidth << "x" << format.sensorHeight
+        << " mm, clip resolution " << format.pixelWidth << "x" << format.pixelHeight
+        << " px, image radius " << format.sensorRadius << " mm";
+    if (format.sensorRadius <= 0.0F) {
+        out << " (incomplete: enter it with --image-area and --clip-resolution)";
+    }
+    out << "\n";
+}
+
+void printCorrectionFile(std::ostream& out, const std::string& path,
+                         const std::optional<unsigned int>& frameNumber) {
+    std::string text;
+    CorrectionFile::Reader().readFile(path, text);
+    CorrectionData::Content content;
+    CorrectionFile::Parser().parse(text, content);
+    out << "Correction file: " << path << "\n";
+    printHeader(out, content.header);
+    out << "  Frames: " << content.frames.size();
+    if (!content.frames.empty()) {
+        const auto& first = *content.frames.begin();
+        const auto& last = *content.frames.rbegin();
+        out << ", numbers " << first.first << " to " << last.first << ", timecodes "
+            << first.second.timecode << " to " << last.second.timecode;
+    }
+    out << "\n";
+    FrameRequest request;
+    request.correctionFilePath = path;
+    request.clipFilePath = content.header.clip.videoFileName;
+    printRecordingFormat(out, request);
+    if (content.frames.empty()) {
+        return;
+    }
+    auto frame = content.frames.begin();
+    if (frameNumber) {
+        frame = content.frames.find(*frameNumber);
+        if (frame == content.frames.end()) {
+            throw Exception("The correction file has no frame with that number. Choose one of "
+                            "the numbers listed above.",
+                            "Frame Number: " + std::to_string(*frameNumber));
+        }
+    }
+    out << "Frame " << frame->first << " (timecode " << frame->second.timecode << "):\n";
+    printFrame(out, frame->second);
+}
+
+void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
+                               const std::optional<unsigned int>& frameNumber) {
+    std::string correctionFilePath;
+    CorrectionFile::ClipFilePathBasedFinder(clipPath, searchDepth).find(correctionFilePath);
+    printCorrectionFile(out, correctionFilePath, frameNumber);
+}
+
+void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& spec,
+                const std::optional<unsigned int>& frameNumber) {
+    out << "Image: " << path << "\n"
+        << "  Format (display window): " << spec.full_width << "x" << spec.full_height << " at "
+        << spec.full_x << "," << spec.full_y << "\n"
+        << "  Data window: " << spec.width << "x" << spec.height << " at " << spec.x << ","
+        << spec.y << "\n"
+        << "  Channels: " << OIIO::Strutil::join(spec.channelnames, ",") << " (" << spec.format
+        << ")\n";
+    const FrameMetadata metadata(spec, path, 1);
+    std::string clipPath;
+    const bool hasClip = ReadMetadataRules::clipFilePath(metadata, path, clipPath);
+    unsigned int number = 0;
+    std::string timecode;
+    const bool hasFrame =
+        ReadMetadataRules::frameNumberAndTimecode(metadata, path, 1, number, timecode);
+    std::string json;
+    const bool hasJson = ReadMetadataRules::jsonMetadataString(metadata, path, json);
+    out << "  Clip path: " << (hasClip ? clipPath : "not known") << "\n"
+        << "  Timecode: " << (hasFrame && !timecode.empty() ? timecode : "none") << "\n"
+        << "  Embedded correction metadata: " << (hasJson ? "yes" : "no") << "\n";
+    if (hasJson) {
+        CorrectionData::Header header;
+        CorrectionData::Frame frame;
+        CorrectionData::JsonParser::parse(json, header, frame);
+        out << "Embedded correction metadata:\n";
+        printHeader(out, header);
+        FrameRequest request;
+        request.frameMetadata = json;
+        printRecordingFormat(out, request);
+        printFrame(out, frame);
+        return;
+    }
+    if (!hasClip) {
+        throw Exception("The image's metadata names no clip, so no correction file can be "
+                        "searched for. Name the clip with --clip when correcting.",
+                        "Input File Path: \"" + path + "\"");
+    }
+    printCorrectionDataOfClip(out, clipPath, frameNumber);
+}
+
+} // namespace
+
+void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
+    const std::string& path = options.input;
+    std::string extension;
+    ReadMetadataRules::clipFileExtension(path, extension);
+    if (extension == "vlcf") {
+        printCorrectionFile(out, path, options.infoFrame);
+        return;
+    }
+    const std::unique_ptr<OIIO::ImageInput> image = OIIO::ImageInput::open(path);
+    if (image) {
+        const OIIO::ImageSpec spec = image->spec();
+        printImage(out, path, spec, options.infoFrame);
+        return;
+    }
+    OIIO::geterror();
+    out << "Clip: " << path << "\n";
+    printCorrectionDataOfClip(out, path, options.infoFrame);
+}

@@ -1,0 +1,207 @@
+#include "cli/SequenceRunner.h"
+
+#include "cli/FrameCorrector.h"
+#include "cli/FrameReader.h"
+#include "cli/FrameWriter.h"
+#include "cli/Interruption.h"
+#include "cli/UsageException.h"
+#include "foundation/Exception.h"
+
+#include <OpenImageIO/filesystem.h>
+
+#include <boost/filesystem/operations.hpp>
+
+#include <algorithm>
+#include <functional>
+#include <future>
+#include <new>
+#include <sstream>
+
+namespace {
+
+// The outcome of one stage for one frame: nothing, or a failure's texts.
+struct Failure {
+    std::string brief;
+    std::string detail;
+};
+
+// Runs a stage, turning whatever it throws into a failure.
+template <typename Stage>
+bool attempt(Stage stage, Failure& failure) {
+    try {
+        stage();
+        return true;
+    } catch (const Exception& error) {
+        failure = {error.what(), error.detailedDescription()};
+    } catch (const std::bad_alloc&) {
+        failure = {"There is not enough memory to process the frame.", ""};
+    } catch (const std::exception& error) {
+        failure = {"The frame could not be processed because of a system error.",
+                   std::string("System Error: \"") + error.what() + "\""};
+    }
+    // The detailed description starts with the brief one.
+    const std::size_t firstLineEnd = failure.detail.find('\n');
+    failure.detail =
+        firstLineEnd == std::string::npos ? "" : failure.detail.substr(firstLineEnd + 1);
+    while (!failure.detail.empty() && failure.detail.back() == '\n') {
+        failure.detail.pop_back();
+    }
+    return false;
+}
+
+bool sameFile(const std::string& first, const std::string& second) {
+    if (first == second) {
+        return true;
+    }
+    boost::system::error_code error;
+    return boost::filesystem::equivalent(first, second, error) && !error;
+}
+
+} // namespace
+
+SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& messages,
+                               bool terminal)
+    : options_(options), messages_(messages), terminal_(terminal), input_(options.input),
+      output_(options.output) {
+    if (input_.isSequence() != output_.isSequence()) {
+        throw UsageException(input_.isSequence()
+                                 ? "The input is a sequence, so the output needs a frame-number "
+                                   "field too, for example out.####.exr."
+                                 : "The input is one image, so the output must be one image "
+                                   "too; drop the frame-number field from the output.");
+    }
+    if (!options.frames.empty()) {
+        if (!input_.isSequence()) {
+            throw UsageException("--frames needs a sequence as input, for example "
+                                 "plate.####.exr.");
+        }
+        if (!OIIO::Filesystem::enumerate_sequence(options.frames, frames_) || frames_.empty() ||
+            std::any_of(frames_.begin(), frames_.end(), [](int frame) { return frame < 0; })) {
+            throw UsageException("--frames takes frame numbers and ranges such as 1001-1100 or "
+                                 "1001,1005-1010, not \"" +
+                                 options.frames + "\".");
+        }
+    }
+    const std::vector<int> onDisk = input_.framesOnDisk();
+    if (input_.isSequence()) {
+        if (onDisk.empty()) {
+            throw Exception("No frames of the input sequence were found. Check the directory "
+                            "and the number of digits in the pattern.",
+                            "Input Pattern: \"" + options.input + "\"");
+        }
+        if (frames_.empty()) {
+            frames_ = onDisk;
+        }
+        // Frames are counted from the first frame on disk, as a host's
+        // Read counts them, whatever part of the sequence is processed.
+        firstFrame_ = onDisk.front();
+    } else {
+        frames_ = {1};
+        if (!OIIO::Filesystem::exists(options.input)) {
+            throw Exception("The input file does not exist. Check the path.",
+                            "Input File Path: \"" + options.input + "\"");
+        }
+    }
+    for (const int frame : frames_) {
+        if (sameFile(input_.framePath(frame), output_.framePath(frame))) {
+            throw UsageException("The output would replace the input. Choose another output "
+                                 "name.");
+        }
+    }
+}
+
+std::string SequenceRunner::frameLabel(int frame) const {
+    if (!input_.isSequence()) {
+        return input_.framePath(frame);
+    }
+    return "frame " + std::to_string(frame) + " (" + input_.framePath(frame) + ")";
+}
+
+void SequenceRunner::report(ProgressReporter& progress, int frame, const std::string& brief,
+                            const std::string& detail) const {
+    std::ostringstream message;
+    message << "velor-lens-correct: " << frameLabel(frame) << ": " << brief;
+    std::istringstream lines(detail);
+    for (std::string line; std::getline(lines, line);) {
+        message << "\n    " << line;
+    }
+    progress.writeMessage(message.str());
+}
+
+int SequenceRunner::run() {
+    FrameCorrector corrector(options_, firstFrame_);
+    ProgressReporter progress(messages_, frames_.size(), terminal_, options_.quiet);
+    std::size_t written = 0;
+    std::size_t failed = 0;
+
+    const auto startReading = [this](std::size_t index) {
+        const int frame = frames_[index];
+        return std::async(std::launch::async, [this, frame] {
+            // Absolute, as a host's Read names it, so that the correction
+            // file is searched for around the right directory.
+            return FrameReader::read(boost::filesystem::absolute(input_.framePath(frame)).string(),
+                                     frame);
+        });
+    };
+    std::future<LoadedFrame> reading = startReading(0);
+    std::future<void> writing;
+    int writingFrame = 0;
+
+    // Waits for the frame being written and counts its outcome.
+    const auto finishWriting = [&]() {
+        if (!writing.valid()) {
+            return true;
+        }
+        Failure failure;
+        if (attempt([&] { writing.get(); }, failure)) {
+            ++written;
+            progress.frameDone();
+            return true;
+        }
+        ++failed;
+        report(progress, writingFrame, failure.brief, failure.detail);
+        return false;
+    };
+
+    bool stopped = false;
+    for (std::size_t index = 0; index < frames_.size() && !stopped; ++index) {
+        const int frame = frames_[index];
+        LoadedFrame loaded;
+        Failure failure;
+        bool succeeded = attempt([&] { loaded = reading.get(); }, failure);
+        if (index + 1 < frames_.size()) {
+            reading = startReading(index + 1);
+        }
+        OIIO::ImageBuf corrected;
+        succeeded = succeeded && attempt([&] { corrected = corrector.correct(loaded); }, failure);
+
+        if (!finishWriting() && !options_.keepGoing) {
+            stopped = true;
+        }
+        if (!succeeded) {
+            ++failed;
+            report(progress, frame, failure.brief, failure.detail);
+            stopped = stopped || !options_.keepGoing;
+        } else if (!stopped) {
+            const std::string path = output_.framePath(frame);
+            writingFrame = frame;
+            writing = std::async(std::launch::async, [image = std::move(corrected), path]() {
+                FrameWriter::write(image, path);
+            });
+        }
+        if (Interruption::requested()) {
+            stopped = true;
+        }
+    }
+    finishWriting();
+    // A read started ahead is not used; wait for it so that its file is closed.
+    if (reading.valid()) {
+        reading.wait();
+    }
+    if (Interruption::requested()) {
+        progress.writeMessage("velor-lens-correct: interrupted; the frames written so far are "
+                              "complete.");
+    }
+    progress.summary(written, failed, output_.path());
+    return written == frames_.size() ? 0 : 1;
+}

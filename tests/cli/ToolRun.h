@@ -1,0 +1,108 @@
+#pragma once
+
+#include <boost/filesystem.hpp>
+
+#include <OpenImageIO/imagebuf.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <vector>
+
+// A fresh directory below the system's temporary directory, removed with
+// everything in it when the object goes.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory()
+        : path_(boost::filesystem::temp_directory_path() /
+                boost::filesystem::unique_path("velor-cli-%%%%-%%%%-%%%%")) {
+        boost::filesystem::create_directories(path_);
+    }
+    ~TemporaryDirectory() {
+        boost::system::error_code ignored;
+        boost::filesystem::remove_all(path_, ignored);
+    }
+    TemporaryDirectory(const TemporaryDirectory&) = delete;
+    TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
+
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+    const boost::filesystem::path& path() const { return path_; }
+
+private:
+    boost::filesystem::path path_;
+};
+
+// What a run of a program left: its exit status and its two output streams.
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string errors;
+};
+
+inline std::string quoted(const std::string& argument) {
+    std::string text = "'";
+    for (const char c : argument) {
+        text += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return text + "'";
+}
+
+inline std::string fileText(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+inline ToolRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                          const TemporaryDirectory& scratch) {
+    std::string command = quoted(program);
+    for (const std::string& argument : arguments) {
+        command += " " + quoted(argument);
+    }
+    const std::string outPath = scratch / "stdout.txt";
+    const std::string errorsPath = scratch / "stderr.txt";
+    command += " >" + quoted(outPath) + " 2>" + quoted(errorsPath) + " </dev/null";
+    ToolRun run;
+    const int raw = std::system(command.c_str());
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = fileText(outPath);
+    run.errors = fileText(errorsPath);
+    return run;
+}
+
+inline ToolRun runTool(const std::vector<std::string>& arguments,
+                       const TemporaryDirectory& scratch) {
+    return runProgram(VELOR_CLI_PATH, arguments, scratch);
+}
+
+// A clip name of its own for each sample: the correction file search looks
+// through the parent directories, which other tests share.
+inline std::string uniqueClipName() {
+    return boost::filesystem::unique_path("clip%%%%%%%%%%%%").string();
+}
+
+// Generates the sample plate: DIRECTORY/NAME.1001.exr onwards, NAME.vlcf and
+// the undistorted chart in DIRECTORY/ideal.
+inline void generateSample(const std::string& directory, const std::string& name, int frames,
+                           int width = 320, int height = 170) {
+    TemporaryDirectory scratch;
+    const ToolRun run =
+        runProgram(VELOR_SAMPLE_PLATE_PATH,
+                   {directory, "--name", name, "--width", std::to_string(width), "--height",
+                    std::to_string(height), "--frames", std::to_string(frames), "--ideal"},
+                   scratch);
+    if (run.status != 0) {
+        throw std::runtime_error("sample generation failed: " + run.errors);
+    }
+}
+
+inline OIIO::ImageBuf readImage(const std::string& path) {
+    OIIO::ImageBuf image(path);
+    if (!image.read(0, 0, true, OIIO::TypeFloat)) {
+        throw std::runtime_error("cannot read " + path + ": " + image.geterror());
+    }
+    return image;
+}
