@@ -2,9 +2,9 @@
 
 #include "foundation/Exception.h"
 #include "renderer/DistortionKernelSource.h"
+#include "renderer/ImageOrMapRun.h"
 #include "renderer/KernelArgumentSequence.h"
 #include "renderer/NotRenderedException.h"
-#include "renderer/RenderBufferValidator.h"
 
 #include <algorithm>
 #include <cmath>
@@ -125,19 +125,9 @@ void DistortionRenderer::frameSize(std::uint32_t& width, std::uint32_t& height) 
 }
 
 void DistortionRenderer::render(const float* input, float* output, size_t size) {
-    try {
-        RenderBufferValidator::throwIfUnsuitable(currentWidth, currentHeight, input, !outputMap,
-                                                 output, size);
-        if (outputMap) {
-            mapKernel.execute(size, output, nullptr);
-        } else {
-            imageKernel.execute(size, output, input);
-        }
-    } catch (const Exception& failure) {
-        throw NotRenderedException::fromFailure(
-            "An issue did occur during execution of the distortion correction renderer.", failure,
-            size);
-    }
+    runImageOrMapKernel(
+        "An issue did occur during execution of the distortion correction renderer.", currentWidth,
+        currentHeight, outputMap, imageKernel, mapKernel, input, output, size);
 }
 
 } // namespace Renderer

@@ -1,9 +1,9 @@
 #include "renderer/ShadingRenderer.h"
 
 #include "foundation/Exception.h"
+#include "renderer/ImageOrMapRun.h"
 #include "renderer/KernelArgumentSequence.h"
 #include "renderer/NotRenderedException.h"
-#include "renderer/RenderBufferValidator.h"
 #include "renderer/ShadingKernelSource.h"
 
 #include <utility>
@@ -45,19 +45,9 @@ void ShadingRenderer::frameSize(std::uint32_t& width, std::uint32_t& height) con
 }
 
 void ShadingRenderer::render(const float* input, float* output, size_t size) {
-    try {
-        RenderBufferValidator::throwIfUnsuitable(currentWidth, currentHeight, input, !outputMap,
-                                                 output, size);
-        if (outputMap) {
-            mapKernel.execute(size, output, nullptr);
-        } else {
-            imageKernel.execute(size, output, input);
-        }
-    } catch (const Exception& failure) {
-        throw NotRenderedException::fromFailure(
-            "An issue did occur during execution of the shading correction renderer.", failure,
-            size);
-    }
+    runImageOrMapKernel("An issue did occur during execution of the shading correction renderer.",
+                        currentWidth, currentHeight, outputMap, imageKernel, mapKernel, input,
+                        output, size);
 }
 
 } // namespace Renderer
