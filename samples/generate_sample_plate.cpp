@@ -116,15 +116,15 @@ std::array<float, 3> chart(float x, float y, float width, float height) {
 // Renders one frame; with `lens` null the ideal chart.
 OIIO::ImageBuf renderFrame(const Settings& settings, const Lens* lens, unsigned int timecode) {
     // Rendered in float, written as half.
-    OIIO::ImageSpec spec(settings.width, settings.height, 4, OIIO::TypeFloat);
-    spec.channelnames = {"R", "G", "B", "A"};
-    spec.alpha_channel = 3;
-    spec.attribute("compression", "zip");
+    OIIO::ImageSpec imageSpec(settings.width, settings.height, 4, OIIO::TypeFloat);
+    imageSpec.channelnames = {"R", "G", "B", "A"};
+    imageSpec.alpha_channel = 3;
+    imageSpec.attribute("compression", "zip");
     const std::array<unsigned int, 2> smpte{timecode, 0};
-    spec.attribute("smpte:TimeCode", OIIO::TypeTimeCode, smpte.data());
+    imageSpec.attribute("smpte:TimeCode", OIIO::TypeTimeCode, smpte.data());
     const std::array<int, 2> rate{framesPerSecond, 1};
-    spec.attribute("FramesPerSecond", OIIO::TypeRational, rate.data());
-    OIIO::ImageBuf frame(spec);
+    imageSpec.attribute("FramesPerSecond", OIIO::TypeRational, rate.data());
+    OIIO::ImageBuf frame(imageSpec);
 
     const float width = static_cast<float>(settings.width);
     const float height = static_cast<float>(settings.height);

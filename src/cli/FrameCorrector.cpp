@@ -38,34 +38,34 @@ OIIO::ROI outputBox(const OIIO::ImageSpec& input, const FrameGeometry& geometry)
 // The input's header with the output box as data window and the format
 // unchanged.
 OIIO::ImageSpec outputSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
-    OIIO::ImageSpec spec = input;
-    spec.x = box.xbegin;
-    spec.y = box.ybegin;
-    spec.width = box.width();
-    spec.height = box.height();
-    spec.tile_width = spec.tile_height = spec.tile_depth = 0;
-    return spec;
+    OIIO::ImageSpec imageSpec = input;
+    imageSpec.x = box.xbegin;
+    imageSpec.y = box.ybegin;
+    imageSpec.width = box.width();
+    imageSpec.height = box.height();
+    imageSpec.tile_width = imageSpec.tile_height = imageSpec.tile_depth = 0;
+    return imageSpec;
 }
 
 OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
-    OIIO::ImageSpec spec = outputSpec(input, box);
-    spec.set_format(OIIO::TypeFloat);
-    spec.nchannels = 4;
-    spec.channelnames = {"R", "G", "B", "A"};
-    spec.alpha_channel = 3;
-    spec.z_channel = -1;
-    return spec;
+    OIIO::ImageSpec imageSpec = outputSpec(input, box);
+    imageSpec.set_format(OIIO::TypeFloat);
+    imageSpec.nchannels = 4;
+    imageSpec.channelnames = {"R", "G", "B", "A"};
+    imageSpec.alpha_channel = 3;
+    imageSpec.z_channel = -1;
+    return imageSpec;
 }
 
 // The input's channels in groups of four for the renderers: colour and other
 // channels three at a time in the first three places, alpha alone in the
 // fourth place of the first group (the shading kernel keeps the fourth place).
-std::vector<std::array<int, 4>> channelGroups(const OIIO::ImageSpec& spec) {
+std::vector<std::array<int, 4>> channelGroups(const OIIO::ImageSpec& imageSpec) {
     std::vector<std::array<int, 4>> groups;
-    std::array<int, 4> group{-1, -1, -1, spec.alpha_channel};
+    std::array<int, 4> group{-1, -1, -1, imageSpec.alpha_channel};
     int filled = 0;
-    for (int channel = 0; channel < spec.nchannels; ++channel) {
-        if (channel == spec.alpha_channel) {
+    for (int channel = 0; channel < imageSpec.nchannels; ++channel) {
+        if (channel == imageSpec.alpha_channel) {
             continue;
         }
         group[static_cast<std::size_t>(filled++)] = channel;
@@ -124,12 +124,15 @@ FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame
 }
 
 OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
-    const OIIO::ImageSpec& spec = frame.image.spec();
-    const FrameGeometry geometry(
-        static_cast<std::uint32_t>(spec.full_width), static_cast<std::uint32_t>(spec.full_height),
-        overhang(spec.full_x, spec.full_x + spec.full_width, spec.x, spec.x + spec.width),
-        overhang(spec.full_y, spec.full_y + spec.full_height, spec.y, spec.y + spec.height));
-    checkFrameSize(outputBox(spec, geometry));
+    const OIIO::ImageSpec& imageSpec = frame.image.spec();
+    const FrameGeometry geometry(static_cast<std::uint32_t>(imageSpec.full_width),
+                                 static_cast<std::uint32_t>(imageSpec.full_height),
+                                 overhang(imageSpec.full_x, imageSpec.full_x + imageSpec.full_width,
+                                          imageSpec.x, imageSpec.x + imageSpec.width),
+                                 overhang(imageSpec.full_y,
+                                          imageSpec.full_y + imageSpec.full_height, imageSpec.y,
+                                          imageSpec.y + imageSpec.height));
+    checkFrameSize(outputBox(imageSpec, geometry));
     describeFrame(frame, geometry);
 
     unsigned int width = 0;
@@ -138,7 +141,7 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
         throwCoreError();
     }
     const FrameGeometry grown = geometry.grownTo(width, height);
-    checkFrameSize(outputBox(spec, grown));
+    checkFrameSize(outputBox(imageSpec, grown));
     request_.frameData.width = grown.boxWidth();
     request_.frameData.height = grown.boxHeight();
 
@@ -183,15 +186,15 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
                                               const FrameGeometry& grown) {
     const OIIO::ImageSpec& input = frame.image.spec();
     const OIIO::ROI box = outputBox(input, grown);
-    OIIO::ImageSpec spec = outputSpec(input, box);
+    OIIO::ImageSpec imageSpec = outputSpec(input, box);
     // The pixels were read as float; the file's own types are kept.
     const OIIO::ImageSpec& native = frame.image.nativespec();
-    spec.format = native.format;
-    spec.channelformats = native.channelformats;
+    imageSpec.format = native.format;
+    imageSpec.channelformats = native.channelformats;
     if (options_.floatOutput) {
-        spec.set_format(OIIO::TypeFloat);
+        imageSpec.set_format(OIIO::TypeFloat);
     }
-    OIIO::ImageBuf result(spec);
+    OIIO::ImageBuf result(imageSpec);
 
     const std::size_t floatCount = box.npixels() * 4;
     std::vector<float> source(floatCount);

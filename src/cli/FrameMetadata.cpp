@@ -4,14 +4,14 @@
 
 #include <OpenImageIO/strutil.h>
 
-FrameMetadata::FrameMetadata(const OIIO::ImageSpec& spec, const std::string& filePath,
+FrameMetadata::FrameMetadata(const OIIO::ImageSpec& imageSpec, const std::string& filePath,
                              int frameNumber) {
     std::string extension;
     if (!ReadMetadataRules::clipFileExtension(filePath, extension)) {
         extension = "input";
     }
     const std::string prefix = extension + "/";
-    for (const OIIO::ParamValue& attribute : spec.extra_attribs) {
+    for (const OIIO::ParamValue& attribute : imageSpec.extra_attribs) {
         const std::string name = attribute.name().string();
         // OpenImageIO's own bookkeeping is not part of the file's header.
         if (OIIO::Strutil::starts_with(name, "oiio:")) {
@@ -20,7 +20,8 @@ FrameMetadata::FrameMetadata(const OIIO::ImageSpec& spec, const std::string& fil
         values_.emplace_back(prefix + name, attribute.type(), attribute.nvalues(),
                              attribute.interp(), attribute.data());
     }
-    const OIIO::ParamValue* timecode = spec.find_attribute("smpte:TimeCode", OIIO::TypeTimeCode);
+    const OIIO::ParamValue* timecode =
+        imageSpec.find_attribute("smpte:TimeCode", OIIO::TypeTimeCode);
     if (timecode != nullptr) {
         values_.attribute("input/timecode", timecode->get_string());
     }

@@ -13,7 +13,7 @@
 // number as "input/frame" and the path as "input/filename".
 class FrameMetadata : public ReadMetadata {
 public:
-    FrameMetadata(const OIIO::ImageSpec& spec, const std::string& filePath, int frameNumber);
+    FrameMetadata(const OIIO::ImageSpec& imageSpec, const std::string& filePath, int frameNumber);
 
     bool text(const std::string& key, std::string& value) const override;
     bool number(const std::string& key, double& value) const override;

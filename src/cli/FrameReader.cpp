@@ -26,14 +26,14 @@ LoadedFrame FrameReader::read(const std::string& path, int number) {
                         "complete image file in a format such as EXR, DPX, TIFF or PNG.",
                         pathLine(path) + "\nReason: \"" + frame.image.geterror() + "\"");
     }
-    const OIIO::ImageSpec& spec = frame.image.spec();
-    if (spec.deep || spec.depth != 1 || spec.full_depth != 1) {
+    const OIIO::ImageSpec& imageSpec = frame.image.spec();
+    if (imageSpec.deep || imageSpec.depth != 1 || imageSpec.full_depth != 1) {
         throw Exception("The input is a deep or volume image, which cannot be corrected. Convert "
                         "it to a flat image first.",
                         pathLine(path));
     }
-    if (spec.width <= 0 || spec.height <= 0 || spec.full_width <= 0 || spec.full_height <= 0 ||
-        spec.nchannels <= 0) {
+    if (imageSpec.width <= 0 || imageSpec.height <= 0 || imageSpec.full_width <= 0 ||
+        imageSpec.full_height <= 0 || imageSpec.nchannels <= 0) {
         throw Exception("The input image has no pixels. Check the file.", pathLine(path));
     }
     return frame;

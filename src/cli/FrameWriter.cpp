@@ -69,32 +69,32 @@ void FrameWriter::write(const OIIO::ImageBuf& image, const std::string& path) {
              ".exr, .dpx, .tif or .png.",
              path, OIIO::geterror());
     }
-    OIIO::ImageSpec spec = image.spec();
+    OIIO::ImageSpec imageSpec = image.spec();
     if (!output->supports("displaywindow")) {
-        spec.full_x = spec.x;
-        spec.full_y = spec.y;
-        spec.full_width = spec.width;
-        spec.full_height = spec.height;
+        imageSpec.full_x = imageSpec.x;
+        imageSpec.full_y = imageSpec.y;
+        imageSpec.full_width = imageSpec.width;
+        imageSpec.full_height = imageSpec.height;
     }
     if (!output->supports("origin")) {
-        spec.x = spec.full_x = 0;
-        spec.y = spec.full_y = 0;
+        imageSpec.x = imageSpec.full_x = 0;
+        imageSpec.y = imageSpec.full_y = 0;
     }
 
     TemporaryFile temporary(temporaryPath(path));
     const char* const cannotWrite = "The output file could not be written. Check that the output "
                                     "directory is writable and the disk has space.";
-    if (!output->open(temporary.path(), spec)) {
+    if (!output->open(temporary.path(), imageSpec)) {
         fail(cannotWrite, path, output->geterror());
     }
     bool written = false;
     std::string reason;
-    if (spec.x == image.spec().x && spec.y == image.spec().y) {
+    if (imageSpec.x == image.spec().x && imageSpec.y == image.spec().y) {
         written = image.write(output.get());
         reason = image.geterror();
     } else {
         OIIO::ImageBuf placed(image);
-        placed.set_origin(spec.x, spec.y);
+        placed.set_origin(imageSpec.x, imageSpec.y);
         written = placed.write(output.get());
         reason = placed.geterror();
     }

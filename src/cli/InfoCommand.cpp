@@ -138,16 +138,16 @@ void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
     printCorrectionFile(out, correctionFilePath, frameNumber);
 }
 
-void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& spec,
+void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& imageSpec,
                 const std::optional<unsigned int>& frameNumber) {
     out << "Image: " << path << "\n"
-        << "  Format (display window): " << spec.full_width << "x" << spec.full_height << " at "
-        << spec.full_x << "," << spec.full_y << "\n"
-        << "  Data window: " << spec.width << "x" << spec.height << " at " << spec.x << ","
-        << spec.y << "\n"
-        << "  Channels: " << OIIO::Strutil::join(spec.channelnames, ",") << " (" << spec.format
-        << ")\n";
-    const FrameMetadata metadata(spec, path, 1);
+        << "  Format (display window): " << imageSpec.full_width << "x" << imageSpec.full_height
+        << " at " << imageSpec.full_x << "," << imageSpec.full_y << "\n"
+        << "  Data window: " << imageSpec.width << "x" << imageSpec.height << " at " << imageSpec.x
+        << "," << imageSpec.y << "\n"
+        << "  Channels: " << OIIO::Strutil::join(imageSpec.channelnames, ",") << " ("
+        << imageSpec.format << ")\n";
+    const FrameMetadata metadata(imageSpec, path, 1);
     std::string clipPath;
     const bool hasClip = ReadMetadataRules::clipFilePath(metadata, path, clipPath);
     unsigned int number = 0;
@@ -191,8 +191,8 @@ void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
     }
     const std::unique_ptr<OIIO::ImageInput> image = OIIO::ImageInput::open(path);
     if (image) {
-        const OIIO::ImageSpec spec = image->spec();
-        printImage(out, path, spec, options.infoFrame);
+        const OIIO::ImageSpec imageSpec = image->spec();
+        printImage(out, path, imageSpec, options.infoFrame);
         return;
     }
     OIIO::geterror();

@@ -77,20 +77,20 @@ TEST_F(CommandLineToolTest, UndistortionGrowsTheDataWindowAroundTheUnchangedForm
     ASSERT_EQ(undistorted.status, 0) << undistorted.errors;
     EXPECT_EQ(undistorted.errors, "");
     const OIIO::ImageBuf image = readImage(output("undistorted.1002.exr"));
-    const OIIO::ImageSpec& spec = image.nativespec();
-    EXPECT_EQ(spec.full_x, 0);
-    EXPECT_EQ(spec.full_y, 0);
-    EXPECT_EQ(spec.full_width, 320);
-    EXPECT_EQ(spec.full_height, 170);
+    const OIIO::ImageSpec& imageSpec = image.nativespec();
+    EXPECT_EQ(imageSpec.full_x, 0);
+    EXPECT_EQ(imageSpec.full_y, 0);
+    EXPECT_EQ(imageSpec.full_width, 320);
+    EXPECT_EQ(imageSpec.full_height, 170);
     // Barrel distortion pushes picture outwards, the same on every side.
-    EXPECT_GT(spec.width, 320);
-    EXPECT_GT(spec.height, 170);
-    EXPECT_EQ(spec.x, -(spec.width - 320) / 2);
-    EXPECT_EQ(spec.y, -(spec.height - 170) / 2);
-    EXPECT_EQ(spec.width % 2, 0);
+    EXPECT_GT(imageSpec.width, 320);
+    EXPECT_GT(imageSpec.height, 170);
+    EXPECT_EQ(imageSpec.x, -(imageSpec.width - 320) / 2);
+    EXPECT_EQ(imageSpec.y, -(imageSpec.height - 170) / 2);
+    EXPECT_EQ(imageSpec.width % 2, 0);
     // The aspect ratio of the format is kept within a pixel.
-    EXPECT_NEAR(static_cast<double>(spec.width) / spec.height, 320.0 / 170.0, 0.02);
-    EXPECT_EQ(spec.format, OIIO::TypeHalf);
+    EXPECT_NEAR(static_cast<double>(imageSpec.width) / imageSpec.height, 320.0 / 170.0, 0.02);
+    EXPECT_EQ(imageSpec.format, OIIO::TypeHalf);
     // Outside the format, the stretched corners hold picture.
     EXPECT_GT(image.getchannel(-1, -1, 0, 3), 0.5F);
     EXPECT_GT(image.getchannel(320, 170, 0, 3), 0.5F);

@@ -10,15 +10,15 @@ namespace {
 // Nuke's STMap lookup: the source pixel grid sampled bilinearly at (s W, t H)
 // measured from the lower-left corner, nothing outside the source.
 float sampleAt(const OIIO::ImageBuf& source, float s, float t, int channel) {
-    const OIIO::ImageSpec& spec = source.spec();
-    const float x = s * static_cast<float>(spec.full_width) - 0.5F;
-    const float y = (1.0F - t) * static_cast<float>(spec.full_height) - 0.5F;
+    const OIIO::ImageSpec& imageSpec = source.spec();
+    const float x = s * static_cast<float>(imageSpec.full_width) - 0.5F;
+    const float y = (1.0F - t) * static_cast<float>(imageSpec.full_height) - 0.5F;
     const int x0 = static_cast<int>(std::floor(x));
     const int y0 = static_cast<int>(std::floor(y));
     const float fx = x - static_cast<float>(x0);
     const float fy = y - static_cast<float>(y0);
     const auto pixel = [&](int px, int py) {
-        if (px < 0 || py < 0 || px >= spec.full_width || py >= spec.full_height) {
+        if (px < 0 || py < 0 || px >= imageSpec.full_width || py >= imageSpec.full_height) {
             return 0.0F;
         }
         return source.getchannel(px, py, 0, channel);
