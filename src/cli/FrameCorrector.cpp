@@ -1,4 +1,5 @@
 #include "cli/FrameCorrector.h"
+#include "cli/ImageLayout.h"
 
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
@@ -124,7 +125,7 @@ FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame
 }
 
 OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
-    const OIIO::ImageSpec& imageSpec = frame.image.spec();
+    const OIIO::ImageSpec& imageSpec = imageLayout(frame.image);
     const FrameGeometry geometry(static_cast<std::uint32_t>(imageSpec.full_width),
                                  static_cast<std::uint32_t>(imageSpec.full_height),
                                  overhang(imageSpec.full_x, imageSpec.full_x + imageSpec.full_width,
@@ -155,7 +156,7 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
 }
 
 void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry& geometry) {
-    const FrameMetadata metadata(frame.image.spec(), frame.path, frame.number);
+    const FrameMetadata metadata(imageLayout(frame.image), frame.path, frame.number);
     request_.clipFilePath.clear();
     if (!options_.clip.empty()) {
         request_.clipFilePath = options_.clip;
@@ -184,7 +185,7 @@ void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry
 
 OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
                                               const FrameGeometry& grown) {
-    const OIIO::ImageSpec& input = frame.image.spec();
+    const OIIO::ImageSpec& input = imageLayout(frame.image);
     const OIIO::ROI box = outputBox(input, grown);
     OIIO::ImageSpec imageSpec = outputSpec(input, box);
     // The pixels were read as float; the file's own types are kept.
@@ -223,7 +224,7 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
 }
 
 OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const FrameGeometry& grown) {
-    const OIIO::ImageSpec& input = frame.image.spec();
+    const OIIO::ImageSpec& input = imageLayout(frame.image);
     Core::DistortionMapping mapping;
     if (!core_.distortionMapping(mapping)) {
         throwCoreError();
@@ -236,7 +237,7 @@ OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const Fra
 }
 
 OIIO::ImageBuf FrameCorrector::shadingMap(const LoadedFrame& frame, const FrameGeometry& grown) {
-    const OIIO::ImageSpec& input = frame.image.spec();
+    const OIIO::ImageSpec& input = imageLayout(frame.image);
     const OIIO::ROI box = outputBox(input, grown);
     std::vector<float> factors(box.npixels() * 4);
     if (!core_.render(nullptr, factors.data(), factors.size() * sizeof(float))) {

@@ -1,4 +1,5 @@
 #include "cli/FrameReader.h"
+#include "cli/ImageLayout.h"
 
 #include "foundation/Exception.h"
 
@@ -26,7 +27,7 @@ LoadedFrame FrameReader::read(const std::string& path, int number) {
                         "complete image file in a format such as EXR, DPX, TIFF or PNG.",
                         pathLine(path) + "\nReason: \"" + frame.image.geterror() + "\"");
     }
-    const OIIO::ImageSpec& imageSpec = frame.image.spec();
+    const OIIO::ImageSpec& imageSpec = imageLayout(frame.image);
     if (imageSpec.deep || imageSpec.depth != 1 || imageSpec.full_depth != 1) {
         throw Exception("The input is a deep or volume image, which cannot be corrected. Convert "
                         "it to a flat image first.",

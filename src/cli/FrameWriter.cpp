@@ -1,4 +1,5 @@
 #include "cli/FrameWriter.h"
+#include "cli/ImageLayout.h"
 
 #include "foundation/Exception.h"
 
@@ -69,7 +70,7 @@ void FrameWriter::write(const OIIO::ImageBuf& image, const std::string& path) {
              ".exr, .dpx, .tif or .png.",
              path, OIIO::geterror());
     }
-    OIIO::ImageSpec imageSpec = image.spec();
+    OIIO::ImageSpec imageSpec = imageLayout(image);
     if (!output->supports("displaywindow")) {
         imageSpec.full_x = imageSpec.x;
         imageSpec.full_y = imageSpec.y;
@@ -89,7 +90,7 @@ void FrameWriter::write(const OIIO::ImageBuf& image, const std::string& path) {
     }
     bool written = false;
     std::string reason;
-    if (imageSpec.x == image.spec().x && imageSpec.y == image.spec().y) {
+    if (imageSpec.x == imageLayout(image).x && imageSpec.y == imageLayout(image).y) {
         written = image.write(output.get());
         reason = image.geterror();
     } else {

@@ -1,4 +1,5 @@
 #include "cli/StMap.h"
+#include "cli/ImageLayout.h"
 
 #include <OpenImageIO/imagebufalgo_util.h>
 
@@ -26,8 +27,8 @@ void StMap::render(const Core::DistortionMapping& mapping, std::uint32_t formatW
     const float halfDiagonal = std::sqrt(width * width + height * height) / 2.0F;
     const float sourceWidth = static_cast<float>(formatWidth);
     const float sourceHeight = static_cast<float>(formatHeight);
-    const int originX = map.spec().x;
-    const int originY = map.spec().y;
+    const int originX = imageLayout(map).x;
+    const int originY = imageLayout(map).y;
 
     OIIO::ImageBufAlgo::parallel_image(map.roi(), [&](OIIO::ROI roi) {
         for (OIIO::ImageBuf::Iterator<float> pixel(map, roi); !pixel.done(); ++pixel) {

@@ -68,18 +68,25 @@ void ManagedContainer::sharedContent(std::shared_ptr<Content>& shared) {
     content = shared;
 }
 
+template <typename Fail>
+std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
+    std::shared_ptr<Content> shared;
+    try {
+        sharedContent(shared);
+    } catch (const Exception& error) {
+        fail(error.what());
+    }
+    return shared;
+}
+
 void ManagedContainer::headerData(Header& header) {
     if (!jsonString.empty()) {
         parseJsonOnce();
         header = jsonHeader;
         return;
     }
-    std::shared_ptr<Content> shared;
-    try {
-        sharedContent(shared);
-    } catch (const Exception& error) {
-        throwException(error.what());
-    }
+    const auto shared =
+        sharedContentOrThrow([this](const char* reason) { throwException(reason); });
     header = shared->header;
 }
 
@@ -89,12 +96,8 @@ void ManagedContainer::frameData(unsigned int frameNumber, Frame& frame) {
         frame = jsonFrame;
         return;
     }
-    std::shared_ptr<Content> shared;
-    try {
-        sharedContent(shared);
-    } catch (const Exception& error) {
-        throwException(error.what(), frameNumber);
-    }
+    const auto shared = sharedContentOrThrow(
+        [this, frameNumber](const char* reason) { throwException(reason, frameNumber); });
     // The frame at or before the number; nothing before the first frame.
     const auto after = shared->frames.upper_bound(frameNumber);
     if (after == shared->frames.begin()) {
@@ -109,12 +112,8 @@ void ManagedContainer::frameData(Timecode::Timecode timecode, Frame& frame) {
         frame = jsonFrame;
         return;
     }
-    std::shared_ptr<Content> shared;
-    try {
-        sharedContent(shared);
-    } catch (const Exception& error) {
-        throwException(error.what(), timecode);
-    }
+    const auto shared = sharedContentOrThrow(
+        [this, &timecode](const char* reason) { throwException(reason, timecode); });
     if (shared->frames.empty()) {
         throwException("", timecode);
     }

@@ -40,6 +40,10 @@ protected:
 
 private:
     void sharedContent(std::shared_ptr<Content>& shared);
+    // The shared content; a failure to obtain it goes to `fail`, which throws
+    // the lookup's own exception with the failure's brief text as reason.
+    template <typename Fail>
+    std::shared_ptr<Content> sharedContentOrThrow(Fail fail);
     void parseJsonOnce();
 
     [[noreturn]] void throwException(const std::string& reason) const;
