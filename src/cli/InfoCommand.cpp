@@ -1,4 +1,5 @@
 #include "cli/InfoCommand.h"
+#include "cli/ImageLayout.h"
 
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
@@ -191,7 +192,7 @@ void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
     }
     const std::unique_ptr<OIIO::ImageInput> image = OIIO::ImageInput::open(path);
     if (image) {
-        const OIIO::ImageSpec imageSpec = image->spec();
+        const OIIO::ImageSpec imageSpec = imageLayout(*image);
         printImage(out, path, imageSpec, options.infoFrame);
         return;
     }

@@ -1,4 +1,5 @@
 #include "ToolRun.h"
+#include "cli/ImageLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -107,16 +108,16 @@ TEST_F(CommandLineToolTest, TheInputsMetadataIsCarriedOver) {
     ASSERT_EQ(corrected.status, 0) << corrected.errors;
     EXPECT_FALSE(fs::exists(output("flat.1002.exr")));
     const OIIO::ImageBuf flat = readImage(output("flat.1001.exr"));
-    const OIIO::ParamValue* timecode = flat.spec().find_attribute("smpte:TimeCode");
+    const OIIO::ParamValue* timecode = imageLayout(flat).find_attribute("smpte:TimeCode");
     ASSERT_NE(timecode, nullptr);
     EXPECT_EQ(timecode->get_string(), "01:00:00:00");
-    EXPECT_EQ(flat.spec().get_string_attribute("FramesPerSecond"),
-              original.spec().get_string_attribute("FramesPerSecond"));
-    EXPECT_EQ(flat.spec().get_string_attribute("compression"), "zip");
+    EXPECT_EQ(imageLayout(flat).get_string_attribute("FramesPerSecond"),
+              imageLayout(original).get_string_attribute("FramesPerSecond"));
+    EXPECT_EQ(imageLayout(flat).get_string_attribute("compression"), "zip");
     // Shading removal brightens the corners and keeps the centre.
     EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
     EXPECT_NEAR(flat.getchannel(160, 85, 0, 1), original.getchannel(160, 85, 0, 1), 1e-2);
-    EXPECT_EQ(flat.spec().full_width, flat.spec().width);
+    EXPECT_EQ(imageLayout(flat).full_width, imageLayout(flat).width);
 }
 
 TEST_F(CommandLineToolTest, TheShadingMapMultipliesTheShadingAway) {

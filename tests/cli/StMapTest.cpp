@@ -1,5 +1,6 @@
 #include "cli/StMap.h"
 #include "ToolRun.h"
+#include "cli/ImageLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +11,7 @@ namespace {
 // Nuke's STMap lookup: the source pixel grid sampled bilinearly at (s W, t H)
 // measured from the lower-left corner, nothing outside the source.
 float sampleAt(const OIIO::ImageBuf& source, float s, float t, int channel) {
-    const OIIO::ImageSpec& imageSpec = source.spec();
+    const OIIO::ImageSpec& imageSpec = imageLayout(source);
     const float x = s * static_cast<float>(imageSpec.full_width) - 0.5F;
     const float y = (1.0F - t) * static_cast<float>(imageSpec.full_height) - 0.5F;
     const int x0 = static_cast<int>(std::floor(x));
@@ -61,13 +62,13 @@ TEST(StMapTest, AppliedToThePlateTheMapGivesTheToolsUndistortedFrame) {
     EXPECT_NEAR(map.getchannel(159, 84, 0, 1), 1.0F - 84.5F / 170.0F, 1e-4);
     // The frame grows just enough for the stretched corner; the distortion
     // map looks beyond the corner instead.
-    EXPECT_NEAR(map.getchannel(map.spec().x, map.spec().y, 0, 0), 0.0F, 0.01F);
-    EXPECT_NEAR(map.getchannel(map.spec().x, map.spec().y, 0, 1), 1.0F, 0.02F);
+    EXPECT_NEAR(map.getchannel(imageLayout(map).x, imageLayout(map).y, 0, 0), 0.0F, 0.01F);
+    EXPECT_NEAR(map.getchannel(imageLayout(map).x, imageLayout(map).y, 0, 1), 1.0F, 0.02F);
     ASSERT_EQ(
         runTool({"stmap", plate, sample / "d.####.exr", "--distort", "--quiet"}, scratch).status,
         0);
     const OIIO::ImageBuf distortion = readImage(sample / "d.1001.exr");
-    EXPECT_EQ(distortion.spec().width, 320);
+    EXPECT_EQ(imageLayout(distortion).width, 320);
     EXPECT_LT(distortion.getchannel(0, 0, 0, 0), 0.0F);
     EXPECT_GT(distortion.getchannel(0, 0, 0, 1), 1.0F);
 }
