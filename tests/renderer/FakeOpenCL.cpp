@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <memory>
+#include <string>
 #include <utility>
 
 // The opaque types of the OpenCL headers, as this fake defines them.
@@ -25,6 +27,8 @@ struct _cl_program {
 };
 struct _cl_kernel {
     cl_program program;
+    std::string name;
+    std::map<cl_uint, cl_mem> buffers; // buffer arguments by index
 };
 struct _cl_mem {
     std::vector<unsigned char> bytes;
@@ -105,7 +109,51 @@ bool released(Counter& counter, Object* handle) {
     return true;
 }
 
+template <typename Object>
+bool isLive(const Object* handle) {
+    const auto& objects = live<Object>();
+    return std::any_of(objects.begin(), objects.end(),
+                       [handle](const auto& object) { return object.get() == handle; });
+}
+
+// Counts the call; true when it is the one that is to fail.
+bool injected(const char* call) {
+    state().calls.emplace_back(call);
+    return static_cast<int>(state().calls.size()) == state().failingCall;
+}
+
+// What the launch of a known kernel computes in place of the real one.
+cl_int runStandIn(const _cl_kernel& kernel) {
+    const auto buffer = [&kernel](cl_uint index) -> _cl_mem* {
+        const auto found = kernel.buffers.find(index);
+        return found != kernel.buffers.end() && isLive(found->second) ? found->second : nullptr;
+    };
+    if (kernel.name == "distortion" || kernel.name == "shading") {
+        _cl_mem* input = buffer(0);
+        _cl_mem* output = buffer(1);
+        if (input == nullptr || output == nullptr) {
+            return CL_INVALID_KERNEL_ARGS;
+        }
+        std::memcpy(output->bytes.data(), input->bytes.data(),
+                    std::min(input->bytes.size(), output->bytes.size()));
+    } else if (kernel.name == "distortionMap" || kernel.name == "shadingMap") {
+        _cl_mem* output = buffer(0);
+        if (output == nullptr) {
+            return CL_INVALID_KERNEL_ARGS;
+        }
+        for (size_t i = 0; i < output->bytes.size() / sizeof(float); ++i) {
+            const float value = mapValue(i);
+            std::memcpy(output->bytes.data() + i * sizeof(float), &value, sizeof(float));
+        }
+    }
+    return CL_SUCCESS;
+}
+
 } // namespace
+
+float mapValue(size_t index) {
+    return static_cast<float>(index);
+}
 
 State& state() {
     return mutableState();
@@ -152,6 +200,9 @@ using FakeOpenCL::state;
 extern "C" {
 
 cl_int clGetPlatformIDs(cl_uint count, cl_platform_id* platforms, cl_uint* countReturned) {
+    if (FakeOpenCL::injected("clGetPlatformIDs")) {
+        return state().injectedStatus;
+    }
     if (platforms == nullptr && state().platformCountStatus != CL_SUCCESS) {
         return state().platformCountStatus;
     }
@@ -172,6 +223,9 @@ cl_int clGetPlatformIDs(cl_uint count, cl_platform_id* platforms, cl_uint* count
 
 cl_int clGetPlatformInfo(cl_platform_id platform, cl_platform_info parameter, size_t size,
                          void* value, size_t* sizeReturned) {
+    if (FakeOpenCL::injected("clGetPlatformInfo")) {
+        return state().injectedStatus;
+    }
     if (platform == nullptr || platform->platform >= state().platforms.size()) {
         return CL_INVALID_PLATFORM;
     }
@@ -190,6 +244,9 @@ cl_int clGetPlatformInfo(cl_platform_id platform, cl_platform_info parameter, si
 
 cl_int clGetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint count,
                       cl_device_id* devices, cl_uint* countReturned) {
+    if (FakeOpenCL::injected("clGetDeviceIDs")) {
+        return state().injectedStatus;
+    }
     if (platform == nullptr || platform->platform >= state().platforms.size()) {
         return CL_INVALID_PLATFORM;
     }
@@ -220,6 +277,9 @@ cl_int clGetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint coun
 
 cl_int clGetDeviceInfo(cl_device_id id, cl_device_info parameter, size_t size, void* value,
                        size_t* sizeReturned) {
+    if (FakeOpenCL::injected("clGetDeviceInfo")) {
+        return state().injectedStatus;
+    }
     state().deviceInfoQueries.push_back(parameter);
     const FakeOpenCL::Device* device = FakeOpenCL::deviceOf(id);
     if (device == nullptr) {
@@ -259,6 +319,10 @@ cl_context clCreateContext(const cl_context_properties* /*properties*/, cl_uint 
                            const cl_device_id* devices,
                            void(CL_CALLBACK* /*notify*/)(const char*, const void*, size_t, void*),
                            void* /*userData*/, cl_int* status) {
+    if (FakeOpenCL::injected("clCreateContext")) {
+        *status = state().injectedStatus;
+        return nullptr;
+    }
     if (state().contextStatus != CL_SUCCESS || count != 1 || devices == nullptr) {
         *status = state().contextStatus != CL_SUCCESS ? state().contextStatus : CL_INVALID_VALUE;
         return nullptr;
@@ -269,11 +333,19 @@ cl_context clCreateContext(const cl_context_properties* /*properties*/, cl_uint 
 }
 
 cl_int clReleaseContext(cl_context context) {
-    return FakeOpenCL::released(state().contexts, context) ? CL_SUCCESS : CL_INVALID_CONTEXT;
+    const bool fails = FakeOpenCL::injected("clReleaseContext");
+    if (!FakeOpenCL::released(state().contexts, context)) {
+        return CL_INVALID_CONTEXT;
+    }
+    return fails ? state().injectedStatus : CL_SUCCESS;
 }
 
 cl_command_queue clCreateCommandQueue(cl_context context, cl_device_id /*device*/,
                                       cl_command_queue_properties properties, cl_int* status) {
+    if (FakeOpenCL::injected("clCreateCommandQueue")) {
+        *status = state().injectedStatus;
+        return nullptr;
+    }
     if (state().queueStatus != CL_SUCCESS || properties != 0) {
         *status = state().queueStatus != CL_SUCCESS ? state().queueStatus : CL_INVALID_VALUE;
         return nullptr;
@@ -283,11 +355,19 @@ cl_command_queue clCreateCommandQueue(cl_context context, cl_device_id /*device*
 }
 
 cl_int clReleaseCommandQueue(cl_command_queue queue) {
-    return FakeOpenCL::released(state().queues, queue) ? CL_SUCCESS : CL_INVALID_COMMAND_QUEUE;
+    const bool fails = FakeOpenCL::injected("clReleaseCommandQueue");
+    if (!FakeOpenCL::released(state().queues, queue)) {
+        return CL_INVALID_COMMAND_QUEUE;
+    }
+    return fails ? state().injectedStatus : CL_SUCCESS;
 }
 
 cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const char** strings,
                                      const size_t* /*lengths*/, cl_int* status) {
+    if (FakeOpenCL::injected("clCreateProgramWithSource")) {
+        *status = state().injectedStatus;
+        return nullptr;
+    }
     if (state().programStatus != CL_SUCCESS || count != 1 || strings == nullptr) {
         *status = state().programStatus != CL_SUCCESS ? state().programStatus : CL_INVALID_VALUE;
         return nullptr;
@@ -299,12 +379,18 @@ cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const ch
 cl_int clBuildProgram(cl_program /*program*/, cl_uint /*count*/, const cl_device_id* /*devices*/,
                       const char* /*options*/, void(CL_CALLBACK* /*notify*/)(cl_program, void*),
                       void* /*userData*/) {
+    if (FakeOpenCL::injected("clBuildProgram")) {
+        return state().injectedStatus;
+    }
     return state().buildStatus;
 }
 
 cl_int clGetProgramBuildInfo(cl_program /*program*/, cl_device_id /*device*/,
                              cl_program_build_info parameter, size_t size, void* value,
                              size_t* sizeReturned) {
+    if (FakeOpenCL::injected("clGetProgramBuildInfo")) {
+        return state().injectedStatus;
+    }
     if (parameter != CL_PROGRAM_BUILD_LOG) {
         return CL_INVALID_VALUE;
     }
@@ -312,24 +398,42 @@ cl_int clGetProgramBuildInfo(cl_program /*program*/, cl_device_id /*device*/,
 }
 
 cl_int clReleaseProgram(cl_program program) {
-    return FakeOpenCL::released(state().programs, program) ? CL_SUCCESS : CL_INVALID_PROGRAM;
+    const bool fails = FakeOpenCL::injected("clReleaseProgram");
+    if (!FakeOpenCL::released(state().programs, program)) {
+        return CL_INVALID_PROGRAM;
+    }
+    return fails ? state().injectedStatus : CL_SUCCESS;
 }
 
 cl_kernel clCreateKernel(cl_program program, const char* name, cl_int* status) {
+    if (FakeOpenCL::injected("clCreateKernel")) {
+        *status = state().injectedStatus;
+        return nullptr;
+    }
     state().kernelNames.emplace_back(name);
     *status = state().kernelStatus;
     if (state().kernelStatus != CL_SUCCESS && !state().kernelHandleDespiteFailure) {
         return nullptr;
     }
-    return FakeOpenCL::created(state().kernels, _cl_kernel{program});
+    return FakeOpenCL::created(state().kernels, _cl_kernel{program, name, {}});
 }
 
 cl_int clReleaseKernel(cl_kernel kernel) {
-    return FakeOpenCL::released(state().kernels, kernel) ? CL_SUCCESS : CL_INVALID_KERNEL;
+    const bool fails = FakeOpenCL::injected("clReleaseKernel");
+    if (!FakeOpenCL::released(state().kernels, kernel)) {
+        return CL_INVALID_KERNEL;
+    }
+    return fails ? state().injectedStatus : CL_SUCCESS;
 }
 
 cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, void* host,
                       cl_int* status) {
+    if (FakeOpenCL::injected("clCreateBuffer")) {
+        if (status != nullptr) {
+            *status = state().injectedStatus;
+        }
+        return nullptr;
+    }
     state().bufferFlags.push_back(flags);
     state().bufferSizes.push_back(size);
     const bool fails =
@@ -344,15 +448,25 @@ cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, v
 }
 
 cl_int clReleaseMemObject(cl_mem memory) {
-    return FakeOpenCL::released(state().buffers, memory) ? CL_SUCCESS : CL_INVALID_MEM_OBJECT;
+    const bool fails = FakeOpenCL::injected("clReleaseMemObject");
+    if (!FakeOpenCL::released(state().buffers, memory)) {
+        return CL_INVALID_MEM_OBJECT;
+    }
+    return fails ? state().injectedStatus : CL_SUCCESS;
 }
 
 cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool blocking,
                             size_t offset, size_t size, const void* data, cl_uint events,
                             const cl_event* /*waitList*/, cl_event* event) {
+    if (FakeOpenCL::injected("clEnqueueWriteBuffer")) {
+        return state().injectedStatus;
+    }
     ++state().writes;
     if (state().writeStatus != CL_SUCCESS) {
         return state().writeStatus;
+    }
+    if (!FakeOpenCL::isLive(buffer)) {
+        return CL_INVALID_MEM_OBJECT;
     }
     if (blocking != CL_TRUE || offset != 0 || events != 0 || event != nullptr ||
         size > buffer->bytes.size() || data == nullptr) {
@@ -362,10 +476,19 @@ cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool b
     return CL_SUCCESS;
 }
 
-cl_int clSetKernelArg(cl_kernel /*kernel*/, cl_uint index, size_t size, const void* value) {
+cl_int clSetKernelArg(cl_kernel kernel, cl_uint index, size_t size, const void* value) {
+    if (FakeOpenCL::injected("clSetKernelArg")) {
+        return state().injectedStatus;
+    }
     const auto failure = state().argumentStatus.find(index);
     if (failure != state().argumentStatus.end()) {
         return failure->second;
+    }
+    if (!FakeOpenCL::isLive(kernel)) {
+        return CL_INVALID_KERNEL;
+    }
+    if (size == sizeof(cl_mem) && value != nullptr) {
+        kernel->buffers[index] = *static_cast<const cl_mem*>(value);
     }
     const auto* bytes = static_cast<const unsigned char*>(value);
     state().arguments.push_back({index, size, std::vector<unsigned char>(bytes, bytes + size)});
@@ -375,6 +498,9 @@ cl_int clSetKernelArg(cl_kernel /*kernel*/, cl_uint index, size_t size, const vo
 cl_int clGetKernelWorkGroupInfo(cl_kernel /*kernel*/, cl_device_id /*device*/,
                                 cl_kernel_work_group_info parameter, size_t size, void* value,
                                 size_t* sizeReturned) {
+    if (FakeOpenCL::injected("clGetKernelWorkGroupInfo")) {
+        return state().injectedStatus;
+    }
     if (state().workGroupInfoStatus != CL_SUCCESS) {
         return state().workGroupInfoStatus;
     }
@@ -385,11 +511,17 @@ cl_int clGetKernelWorkGroupInfo(cl_kernel /*kernel*/, cl_device_id /*device*/,
                               sizeReturned);
 }
 
-cl_int clEnqueueNDRangeKernel(cl_command_queue /*queue*/, cl_kernel /*kernel*/, cl_uint dimensions,
+cl_int clEnqueueNDRangeKernel(cl_command_queue /*queue*/, cl_kernel kernel, cl_uint dimensions,
                               const size_t* offset, const size_t* global, const size_t* local,
                               cl_uint events, const cl_event* /*waitList*/, cl_event* event) {
+    if (FakeOpenCL::injected("clEnqueueNDRangeKernel")) {
+        return state().injectedStatus;
+    }
     if (state().launchStatus != CL_SUCCESS) {
         return state().launchStatus;
+    }
+    if (!FakeOpenCL::isLive(kernel)) {
+        return CL_INVALID_KERNEL;
     }
     if (dimensions != 1 || offset != nullptr || global == nullptr || local == nullptr ||
         events != 0 || event != nullptr) {
@@ -397,19 +529,28 @@ cl_int clEnqueueNDRangeKernel(cl_command_queue /*queue*/, cl_kernel /*kernel*/, 
     }
     state().globalSizes.push_back(*global);
     state().localSizes.push_back(*local);
-    return CL_SUCCESS;
+    return FakeOpenCL::runStandIn(*kernel);
 }
 
 cl_int clFinish(cl_command_queue /*queue*/) {
+    if (FakeOpenCL::injected("clFinish")) {
+        return state().injectedStatus;
+    }
     return state().finishStatus;
 }
 
 cl_int clEnqueueReadBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool blocking,
                            size_t offset, size_t size, void* data, cl_uint events,
                            const cl_event* /*waitList*/, cl_event* event) {
+    if (FakeOpenCL::injected("clEnqueueReadBuffer")) {
+        return state().injectedStatus;
+    }
     ++state().reads;
     if (state().readStatus != CL_SUCCESS) {
         return state().readStatus;
+    }
+    if (!FakeOpenCL::isLive(buffer)) {
+        return CL_INVALID_MEM_OBJECT;
     }
     if (blocking != CL_TRUE || offset != 0 || events != 0 || event != nullptr ||
         size > buffer->bytes.size() || data == nullptr) {

@@ -89,7 +89,19 @@ struct State {
     int invalidReleases = 0; // handles released twice or never created
     int writes = 0;
     int reads = 0;
+
+    // Fault injection: every call into the library is counted and named; the one with
+    // number `failingCall` (from 1; 0: none) fails with `injectedStatus`. A release that
+    // fails still releases its handle, as a driver would after reporting an error.
+    int failingCall = 0;
+    cl_int injectedStatus = CL_OUT_OF_RESOURCES;
+    std::vector<std::string> calls;
 };
+
+// A launch of a kernel named "distortion" or "shading" copies its input buffer (argument
+// 0) to its output buffer (argument 1); one named "distortionMap" or "shadingMap" fills its
+// output buffer (argument 0) with the floats 0, 1, 2, ... Other kernels write nothing.
+float mapValue(size_t index);
 
 // Back to one platform with one GPU device, where every call succeeds; forgets all records.
 void reset();
