@@ -1,25 +1,45 @@
 // Radial lens shading (light fall-off) of interleaved float RGBA frames.
 
 // The launch counts bytes, not pixels, so it has sixteen times more work items than
-// pixels. The pixels are spread over the whole launch: every work-group takes an equal,
-// contiguous share, so that a CPU device, which hands each thread a run of work-groups,
-// keeps all its threads busy. Work items without a pixel leave before any division.
-bool pixelOfWorkItem(const uint width, const uint height, size_t* x, size_t* y)
+// pixels. The work units are spread over the whole launch: every work-group takes an
+// equal, contiguous share, so that a CPU device, which hands each thread a run of
+// work-groups, keeps all its threads busy. Work items without a unit leave before any
+// division.
+bool unitOfWorkItem(const size_t units, size_t* unit)
 {
-    const size_t pixels = (size_t)width * height;
     const size_t groups = get_num_groups(0);
     const size_t item = get_local_id(0);
-    // item < ceil(pixels / groups), without dividing.
-    if (item * groups >= pixels) {
+    // item < ceil(units / groups), without dividing.
+    if (item * groups >= units) {
         return false;
     }
-    const size_t share = (pixels + groups - 1) / groups;
-    const size_t pixel = get_group_id(0) * share + item;
-    if (pixel >= pixels) {
+    const size_t share = (units + groups - 1) / groups;
+    *unit = get_group_id(0) * share + item;
+    return *unit < units;
+}
+
+// Pixels mirrored about the image centre have offsets from it that differ in sign only,
+// exactly, as long as both coordinates and the centre are exact in single precision,
+// which holds up to 2^22 pixels a side. Their distances, and so their factors, are then
+// the same bit for bit, and one work unit takes a pixel of the top-left quarter (middle
+// row and column included) with its mirror images. Larger frames get a unit per pixel.
+bool mirrorsPixels(const uint width, const uint height)
+{
+    return width <= (1u << 22) && height <= (1u << 22);
+}
+
+// The pixel of a work item: in the top-left quarter when the frame is mirrored.
+bool pixelOfWorkItem(const uint width, const uint height, const bool mirrored, size_t* x,
+                     size_t* y)
+{
+    const size_t columns = mirrored ? (width + 1) / 2 : width;
+    const size_t rows = mirrored ? (height + 1) / 2 : height;
+    size_t unit = 0;
+    if (!unitOfWorkItem(columns * rows, &unit)) {
         return false;
     }
-    *x = pixel % width;
-    *y = pixel / width;
+    *x = unit % columns;
+    *y = unit / columns;
     return true;
 }
 
@@ -56,24 +76,12 @@ float shadingFactor(const float imageRadius, const uint width, const uint height
     return reverse == 0 ? 1.0f / factor : factor;
 }
 
-__kernel void shading(__global const float* input, __global float* output,
-                      const uint currentWidth, const uint currentHeight,
-                      const uint originalWidth, const uint originalHeight,
-                      const float imageRadius, const float a0, const float a1, const float a2,
-                      const float a3, const float a4, const float a5, const float a6,
-                      const uchar reverse, const float gamma)
+// The colour channels are corrected in linear light; alpha stays as it is. A power of 1
+// returns its base, so gamma 1 (what the pipeline sets) needs no power at all.
+void correctPixel(__global const float* input, __global float* output, const uint width,
+                  const size_t x, const size_t y, const float factor, const float gamma)
 {
-    size_t x = 0;
-    size_t y = 0;
-    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
-        return;
-    }
-
-    const float factor = shadingFactor(imageRadius, currentWidth, currentHeight, (int)x, (int)y,
-                                       a0, a1, a2, a3, a4, a5, a6, reverse);
-    const size_t index = (y * currentWidth + x) * 4;
-    // The colour channels are corrected in linear light; alpha stays as it is. A power of
-    // 1 returns its base, so gamma 1 (what the pipeline sets) needs no power at all.
+    const size_t index = (y * width + x) * 4;
     if (gamma == 1.0f) {
         output[index] = input[index] * factor;
         output[index + 1] = input[index + 1] * factor;
@@ -86,6 +94,49 @@ __kernel void shading(__global const float* input, __global float* output,
     output[index + 3] = input[index + 3];
 }
 
+void writeMapPixel(__global float* output, const uint width, const size_t x, const size_t y,
+                   const float factor)
+{
+    const size_t index = (y * width + x) * 4;
+    output[index] = factor;
+    output[index + 1] = factor;
+    output[index + 2] = factor;
+    output[index + 3] = 1.0f;
+}
+
+__kernel void shading(__global const float* input, __global float* output,
+                      const uint currentWidth, const uint currentHeight,
+                      const uint originalWidth, const uint originalHeight,
+                      const float imageRadius, const float a0, const float a1, const float a2,
+                      const float a3, const float a4, const float a5, const float a6,
+                      const uchar reverse, const float gamma)
+{
+    const bool mirrored = mirrorsPixels(currentWidth, currentHeight);
+    size_t x = 0;
+    size_t y = 0;
+    if (!pixelOfWorkItem(currentWidth, currentHeight, mirrored, &x, &y)) {
+        return;
+    }
+
+    const float factor = shadingFactor(imageRadius, currentWidth, currentHeight, (int)x, (int)y,
+                                       a0, a1, a2, a3, a4, a5, a6, reverse);
+    correctPixel(input, output, currentWidth, x, y, factor, gamma);
+    if (!mirrored) {
+        return;
+    }
+    const size_t mirrorX = currentWidth - 1 - x;
+    const size_t mirrorY = currentHeight - 1 - y;
+    if (mirrorX != x) {
+        correctPixel(input, output, currentWidth, mirrorX, y, factor, gamma);
+    }
+    if (mirrorY != y) {
+        correctPixel(input, output, currentWidth, x, mirrorY, factor, gamma);
+        if (mirrorX != x) {
+            correctPixel(input, output, currentWidth, mirrorX, mirrorY, factor, gamma);
+        }
+    }
+}
+
 // The factor that the image kernel applies, as a multiply map.
 __kernel void shadingMap(__global float* output, const uint currentWidth,
                          const uint currentHeight, const uint originalWidth,
@@ -93,17 +144,28 @@ __kernel void shadingMap(__global float* output, const uint currentWidth,
                          const float a1, const float a2, const float a3, const float a4,
                          const float a5, const float a6, const uchar reverse, const float gamma)
 {
+    const bool mirrored = mirrorsPixels(currentWidth, currentHeight);
     size_t x = 0;
     size_t y = 0;
-    if (!pixelOfWorkItem(currentWidth, currentHeight, &x, &y)) {
+    if (!pixelOfWorkItem(currentWidth, currentHeight, mirrored, &x, &y)) {
         return;
     }
 
     const float factor = shadingFactor(imageRadius, currentWidth, currentHeight, (int)x, (int)y,
                                        a0, a1, a2, a3, a4, a5, a6, reverse);
-    const size_t index = (y * currentWidth + x) * 4;
-    output[index] = factor;
-    output[index + 1] = factor;
-    output[index + 2] = factor;
-    output[index + 3] = 1.0f;
+    writeMapPixel(output, currentWidth, x, y, factor);
+    if (!mirrored) {
+        return;
+    }
+    const size_t mirrorX = currentWidth - 1 - x;
+    const size_t mirrorY = currentHeight - 1 - y;
+    if (mirrorX != x) {
+        writeMapPixel(output, currentWidth, mirrorX, y, factor);
+    }
+    if (mirrorY != y) {
+        writeMapPixel(output, currentWidth, x, mirrorY, factor);
+        if (mirrorX != x) {
+            writeMapPixel(output, currentWidth, mirrorX, mirrorY, factor);
+        }
+    }
 }
