@@ -6,6 +6,8 @@
 #include "renderer/DistortionRenderer.h"
 #include "renderer/ShadingRenderer.h"
 
+#include <benchmark/benchmark.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -65,13 +67,25 @@ unsigned int threadCount();
 
 } // namespace Bench
 
-namespace benchmark::internal {
-class Benchmark;
-} // namespace benchmark::internal
-
 namespace Bench {
 
 // Both frame sizes as arguments (width, height), milliseconds of wall-clock time.
 void imageBenchmark(benchmark::internal::Benchmark* family);
+
+// Steady-state frames: `frame` runs once untimed, so that first-use costs (pages touched
+// for the first time, the OpenCL implementation preparing the kernel for the launch) stay
+// out of the per-frame figure; the first frame of a process is a benchmark of its own.
+// `frame` returns false after skipping the benchmark with an error.
+template <typename Frame>
+void steadyFrames(benchmark::State& state, Frame frame) {
+    if (!frame()) {
+        return;
+    }
+    for (auto _ : state) {
+        if (!frame()) {
+            return;
+        }
+    }
+}
 
 } // namespace Bench

@@ -85,16 +85,17 @@ void frameSizeAndRender(benchmark::State& state, Correction correction) {
         std::make_unique<BenchmarkDataSource>(correction, clip.string(), width, height));
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> output(input.size());
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         unsigned int outputWidth = 0;
         unsigned int outputHeight = 0;
         if (!core.frameSize(outputWidth, outputHeight) ||
             !core.render(input.data(), output.data(), Bench::frameBytes(width, height))) {
             state.SkipWithError(failureOf(core).c_str());
-            break;
+            return false;
         }
         benchmark::DoNotOptimize(output.data());
-    }
+        return true;
+    });
 }
 
 void undistortion(benchmark::State& state) {

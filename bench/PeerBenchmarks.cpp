@@ -103,12 +103,13 @@ void remapMapPerFrame(benchmark::State& state) {
     cv::setNumThreads(static_cast<int>(Bench::threadCount()));
     Frames frames(widthOf(state), heightOf(state));
     UndistortionMap map(widthOf(state), heightOf(state));
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         map.compute();
         cv::remap(frames.input, frames.output, map.x(), map.y(), cv::INTER_LINEAR,
                   cv::BORDER_CONSTANT, cv::Scalar::all(0));
         benchmark::DoNotOptimize(frames.output.data);
-    }
+        return true;
+    });
 }
 
 void remapPrecomputedMap(benchmark::State& state) {
@@ -116,11 +117,12 @@ void remapPrecomputedMap(benchmark::State& state) {
     Frames frames(widthOf(state), heightOf(state));
     UndistortionMap map(widthOf(state), heightOf(state));
     map.compute();
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         cv::remap(frames.input, frames.output, map.x(), map.y(), cv::INTER_LINEAR,
                   cv::BORDER_CONSTANT, cv::Scalar::all(0));
         benchmark::DoNotOptimize(frames.output.data);
-    }
+        return true;
+    });
 }
 
 // A lens whose only calibration is a vignetting curve close to the benchmark lens's
@@ -159,7 +161,7 @@ void lensfunVignetting(benchmark::State& state) {
     std::vector<float> frame(input.size());
     const int role = LF_CR_4(RED, GREEN, BLUE, UNKNOWN);
     const int rowStride = static_cast<int>(std::size_t{width} * 4 * sizeof(float));
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         // Lensfun corrects in place; copying the input in keeps every frame the same.
         onAllThreads(height, [&](std::uint32_t first, std::uint32_t count) {
             const std::size_t offset = std::size_t{first} * width * 4;
@@ -170,7 +172,8 @@ void lensfunVignetting(benchmark::State& state) {
                                             rowStride);
         });
         benchmark::DoNotOptimize(frame.data());
-    }
+        return true;
+    });
 }
 
 // Input to a staging buffer and back to the output: the copies any host round trip makes.
@@ -180,7 +183,7 @@ void memcpyFloor(benchmark::State& state) {
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> staging(input.size());
     std::vector<float> output(input.size());
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         onAllThreads(height, [&](std::uint32_t first, std::uint32_t count) {
             const std::size_t offset = std::size_t{first} * width * 4;
             const std::size_t bytes = std::size_t{count} * width * 4 * sizeof(float);
@@ -188,7 +191,8 @@ void memcpyFloor(benchmark::State& state) {
             std::memcpy(output.data() + offset, staging.data() + offset, bytes);
         });
         benchmark::DoNotOptimize(output.data());
-    }
+        return true;
+    });
 }
 
 } // namespace

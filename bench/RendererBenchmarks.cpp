@@ -39,10 +39,11 @@ void distortionRender(benchmark::State& state) {
     Bench::setUpUndistortion(renderer, width, height);
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> output(input.size());
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         renderer.render(input.data(), output.data(), Bench::frameBytes(width, height));
         benchmark::DoNotOptimize(output.data());
-    }
+        return true;
+    });
 }
 
 void distortionFrameSize(benchmark::State& state) {
@@ -64,10 +65,11 @@ void shadingRender(benchmark::State& state) {
     Bench::setUpShadingRemoval(renderer, width, height);
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> output(input.size());
-    for (auto _ : state) {
+    Bench::steadyFrames(state, [&] {
         renderer.render(input.data(), output.data(), Bench::frameBytes(width, height));
         benchmark::DoNotOptimize(output.data());
-    }
+        return true;
+    });
 }
 
 void shadingFrameSize(benchmark::State& state) {

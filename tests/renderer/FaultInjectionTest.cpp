@@ -6,6 +6,7 @@
 #include "renderer/ShadingRenderer.h"
 
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -104,6 +105,7 @@ protected:
             totalCalls = static_cast<int>(fake().calls.size());
         }
         ASSERT_GT(totalCalls, 20);
+        std::cout << "failing each of " << totalCalls << " calls once\n";
 
         for (int failing = 1; failing <= totalCalls; ++failing) {
             FakeOpenCL::reset();
