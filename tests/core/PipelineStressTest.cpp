@@ -42,7 +42,8 @@ constexpr std::array<Size, 2> sizes{{{144, 100}, {72, 50}}};
 std::vector<FrameRecord> records(int variant) {
     std::vector<FrameRecord> frames(recordCount);
     for (int index = 0; index < recordCount; ++index) {
-        const float strength = 1.0F + 0.25F * static_cast<float>(index) + 0.5F * variant;
+        const float strength =
+            1.0F + 0.25F * static_cast<float>(index) + 0.5F * static_cast<float>(variant);
         for (std::size_t i = 0; i < frames[index].radialDistortion.size(); ++i) {
             frames[index].radialDistortion[i] *= strength;
             frames[index].shading[i] -= (strength - 1.0F) * static_cast<float>(i);
@@ -206,6 +207,7 @@ private:
 TEST(PipelineStress, FramesRenderExactlyOrFailWithAMessageWhileFilesChange) {
     ClipTree tree;
     std::vector<std::string> clipPaths;
+    clipPaths.reserve(clipCount);
     for (int clip = 0; clip < clipCount; ++clip) {
         clipPaths.push_back(
             tree.addClip(dayOf(clip), stemOf(clip), correctionFileText(stemOf(clip), records(0))));
@@ -246,6 +248,7 @@ TEST(PipelineStress, FramesRenderExactlyOrFailWithAMessageWhileFilesChange) {
     std::array<long, 3> resident{};
     const auto renderRound = [&](int firstFrame, int lastFrame) {
         std::vector<std::thread> threads;
+        threads.reserve(threadCount);
         runningThreads = threadCount;
         for (int t = 0; t < threadCount; ++t) {
             threads.emplace_back([&, t] {
