@@ -1,8 +1,12 @@
 // The renderers on their own: a frame through the OpenCL device and back, the output
-// size, and the first frame of a process (both renderers built, one frame rendered).
+// size, and the first frame of a process (both renderers built, one frame rendered); and
+// the floor of any frame through the device: its two copies, with no kernel between.
 
 #include "BenchmarkLens.h"
 
+#include "renderer/BuiltProgram.h"
+#include "renderer/CLMemory.h"
+#include "renderer/DistortionKernelSource.h"
 #include "renderer/DistortionRenderer.h"
 #include "renderer/ShadingRenderer.h"
 
@@ -100,6 +104,30 @@ void firstFrame(benchmark::State& state) {
     }
 }
 
+// The input written to a device buffer and the output read from another, blocking, on the
+// device and queue the renderers choose: the transfers every rendered frame makes.
+void deviceTransfers(benchmark::State& state) {
+    const std::uint32_t width = widthOf(state);
+    const std::uint32_t height = heightOf(state);
+    const size_t bytes = Bench::frameBytes(width, height);
+    const Renderer::BuiltProgram program(Renderer::distortionKernelSource);
+    const Renderer::CLMemory input(program.context(), CL_MEM_READ_ONLY, bytes);
+    const Renderer::CLMemory output(program.context(), CL_MEM_WRITE_ONLY, bytes);
+    const std::vector<float> frame = Bench::testFrame(width, height);
+    std::vector<float> result(frame.size());
+    Bench::steadyFrames(state, [&] {
+        if (clEnqueueWriteBuffer(program.queue(), input, CL_TRUE, 0, bytes, frame.data(), 0,
+                                 nullptr, nullptr) != CL_SUCCESS ||
+            clEnqueueReadBuffer(program.queue(), output, CL_TRUE, 0, bytes, result.data(), 0,
+                                nullptr, nullptr) != CL_SUCCESS) {
+            state.SkipWithError("a transfer to or from the device failed");
+            return false;
+        }
+        benchmark::DoNotOptimize(result.data());
+        return true;
+    });
+}
+
 } // namespace
 
 BENCHMARK(distortionRender)->Name("DistortionRenderer/Render")->Apply(Bench::imageBenchmark);
@@ -118,3 +146,4 @@ BENCHMARK(firstFrame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(deviceTransfers)->Name("OpenCL/TransfersOnly")->Apply(Bench::imageBenchmark);

@@ -21,13 +21,16 @@ std::vector<Bench::Comparison> comparisons() {
         const std::string remapPrecomputed = "OpenCV/RemapPrecomputedMap" + frame;
         const std::string vignetting = "Lensfun/VignettingCorrection" + frame;
         const std::string floor = "Memcpy/InputAndOutput" + frame;
+        const std::string transfers = "OpenCL/TransfersOnly" + frame;
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, remap});
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, remapPrecomputed});
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, floor});
+        list.push_back({"Core/UndistortFrameSizeAndRender" + frame, transfers});
         list.push_back({"DistortionRenderer/Render" + frame, remap});
         list.push_back({"DistortionRenderer/Render" + frame, floor});
         list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, vignetting});
         list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, floor});
+        list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, transfers});
         list.push_back({"ShadingRenderer/Render" + frame, vignetting});
         list.push_back({"ShadingRenderer/Render" + frame, floor});
     }
