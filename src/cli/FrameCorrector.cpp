@@ -82,6 +82,59 @@ std::vector<std::array<int, 4>> channelGroups(const OIIO::ImageSpec& imageSpec) 
     return groups;
 }
 
+// The first of four consecutive channels, such as RGBA; -1 for any other group.
+int firstOfConsecutiveChannels(const std::array<int, 4>& group) {
+    for (std::size_t place = 1; place < group.size(); ++place) {
+        if (group[0] < 0 || group[place] != group[0] + static_cast<int>(place)) {
+            return -1;
+        }
+    }
+    return group[0];
+}
+
+// A channel group's pixels over `box` as packed RGBA floats, black outside the data window.
+// Four consecutive channels are read straight from the frame; other groups are gathered
+// first.
+void readChannelGroup(const OIIO::ImageBuf& image, const std::array<int, 4>& group,
+                      const OIIO::ROI& box, float* rgba) {
+    const int first = firstOfConsecutiveChannels(group);
+    if (first >= 0) {
+        OIIO::ROI channels = box;
+        channels.chbegin = first;
+        channels.chend = first + 4;
+        image.get_pixels(channels, OIIO::TypeFloat, rgba);
+        return;
+    }
+    const OIIO::ImageBuf gathered =
+        OIIO::ImageBufAlgo::channels(image, 4, group, {0.0F, 0.0F, 0.0F, 0.0F});
+    gathered.get_pixels(box, OIIO::TypeFloat, rgba);
+}
+
+// Packed RGBA floats over `box` into the group's channels of `result`.
+void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const OIIO::ROI& box,
+                       OIIO::ImageBuf& result) {
+    const OIIO::stride_t pixelStride = 4 * sizeof(float);
+    const int first = firstOfConsecutiveChannels(group);
+    if (first >= 0) {
+        OIIO::ROI channels = box;
+        channels.chbegin = first;
+        channels.chend = first + 4;
+        result.set_pixels(channels, OIIO::TypeFloat, rgba);
+        return;
+    }
+    for (std::size_t place = 0; place < group.size(); ++place) {
+        const int channel = group[place];
+        if (channel < 0) {
+            continue;
+        }
+        OIIO::ROI slot = box;
+        slot.chbegin = channel;
+        slot.chend = channel + 1;
+        result.set_pixels(slot, OIIO::TypeFloat, rgba + place, pixelStride,
+                          pixelStride * box.width());
+    }
+}
+
 void checkFrameSize(const OIIO::ROI& box) {
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(box.width()) * static_cast<std::uint64_t>(box.height());
@@ -201,24 +254,11 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
     for (const std::array<int, 4>& group : channelGroups(input)) {
-        const OIIO::ImageBuf channels =
-            OIIO::ImageBufAlgo::channels(frame.image, 4, group, {0.0F, 0.0F, 0.0F, 0.0F});
-        channels.get_pixels(box, OIIO::TypeFloat, source.data());
+        readChannelGroup(frame.image, group, box, source.data());
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();
         }
-        const OIIO::stride_t pixelStride = 4 * sizeof(float);
-        for (int place = 0; place < 4; ++place) {
-            const int channel = group[static_cast<std::size_t>(place)];
-            if (channel < 0) {
-                continue;
-            }
-            OIIO::ROI slot = box;
-            slot.chbegin = channel;
-            slot.chend = channel + 1;
-            result.set_pixels(slot, OIIO::TypeFloat, corrected.data() + place, pixelStride,
-                              pixelStride * box.width());
-        }
+        writeChannelGroup(corrected.data(), group, box, result);
     }
     return result;
 }

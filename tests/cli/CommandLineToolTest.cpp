@@ -137,6 +137,59 @@ TEST_F(CommandLineToolTest, TheShadingMapMultipliesTheShadingAway) {
     }
 }
 
+// Layouts other than RGBA are corrected channel for channel: a channel beyond RGBA like
+// a colour, a missing alpha stays missing. RGBA itself is read and written in one piece.
+TEST_F(CommandLineToolTest, LayoutsOtherThanRgbaAreCorrectedChannelForChannel) {
+    const OIIO::ImageBuf original = readImage(frame("1001"));
+    const auto writeLayout = [&original](const std::string& path, const std::vector<int>& order,
+                                         const std::vector<std::string>& names) {
+        const OIIO::ImageBuf image = OIIO::ImageBufAlgo::channels(
+            original, static_cast<int>(order.size()), order, {}, names);
+        ASSERT_TRUE(image.write(path, OIIO::TypeFloat)) << image.geterror();
+    };
+    writeLayout(shot("rgbaz.1001.exr"), {0, 1, 2, 3, 0}, {"R", "G", "B", "A", "Z"});
+    writeLayout(shot("rgb.1001.exr"), {0, 1, 2}, {"R", "G", "B"});
+    for (const std::string layout : {"rgbaz", "rgb"}) {
+        const ToolRun corrected =
+            run({"remove-shading", shot(layout + ".####.exr"), output(layout + ".####.exr"),
+                 "--clip", shot(name_), "--float", "--quiet"});
+        ASSERT_EQ(corrected.status, 0) << layout << ": " << corrected.errors;
+    }
+    ASSERT_EQ(run({"remove-shading", plate(), output("flat.####.exr"), "--frames", "1001",
+                   "--float", "--quiet"})
+                  .status,
+              0);
+
+    const OIIO::ImageBuf flat = readImage(output("flat.1001.exr"));
+    const OIIO::ImageBuf rgbaz = readImage(output("rgbaz.1001.exr"));
+    const OIIO::ImageBuf rgb = readImage(output("rgb.1001.exr"));
+    ASSERT_EQ(imageLayout(rgbaz).nchannels, 5);
+    ASSERT_EQ(imageLayout(rgb).nchannels, 3);
+    const int z = imageLayout(rgbaz).channelindex("Z");
+    ASSERT_GE(z, 0);
+    int differing = 0;
+    for (int y = 0; y < 170; y += 3) {
+        for (int x = 0; x < 320; x += 3) {
+            for (const char* name : {"R", "G", "B", "A"}) {
+                const float expected =
+                    flat.getchannel(x, y, 0, imageLayout(flat).channelindex(name));
+                differing +=
+                    rgbaz.getchannel(x, y, 0, imageLayout(rgbaz).channelindex(name)) != expected;
+                if (std::string(name) != "A") {
+                    differing +=
+                        rgb.getchannel(x, y, 0, imageLayout(rgb).channelindex(name)) != expected;
+                }
+            }
+            // Z holds the red input, so it is corrected to the red output.
+            differing += rgbaz.getchannel(x, y, 0, z) !=
+                         flat.getchannel(x, y, 0, imageLayout(flat).channelindex("R"));
+        }
+    }
+    EXPECT_EQ(differing, 0);
+    // The correction did change the picture.
+    EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
+}
+
 TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {
     const ToolRun file = run({"info", correctionFile(), "--frame", "1"});
     ASSERT_EQ(file.status, 0) << file.errors;
