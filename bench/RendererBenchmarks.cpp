@@ -36,11 +36,21 @@ std::uint32_t heightOf(const benchmark::State& state) {
     return static_cast<std::uint32_t>(state.range(1));
 }
 
-void distortionRender(benchmark::State& state) {
+// The parameters the pipeline writes for this benchmark's lens: undistortion, or removal
+// of the shading.
+void setUp(Renderer::DistortionRenderer& renderer, std::uint32_t width, std::uint32_t height) {
+    Bench::setUpUndistortion(renderer, width, height);
+}
+
+void setUp(Renderer::ShadingRenderer& renderer, std::uint32_t width, std::uint32_t height) {
+    Bench::setUpShadingRemoval(renderer, width, height);
+}
+
+template <typename SomeRenderer>
+void renderFrames(benchmark::State& state, SomeRenderer& renderer) {
     const std::uint32_t width = widthOf(state);
     const std::uint32_t height = heightOf(state);
-    Renderer::DistortionRenderer& renderer = distortionRenderer();
-    Bench::setUpUndistortion(renderer, width, height);
+    setUp(renderer, width, height);
     const std::vector<float> input = Bench::testFrame(width, height);
     std::vector<float> output(input.size());
     Bench::steadyFrames(state, [&] {
@@ -48,44 +58,34 @@ void distortionRender(benchmark::State& state) {
         benchmark::DoNotOptimize(output.data());
         return true;
     });
+}
+
+template <typename SomeRenderer>
+void computeFrameSizes(benchmark::State& state, SomeRenderer& renderer) {
+    setUp(renderer, widthOf(state), heightOf(state));
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    for (auto _ : state) {
+        renderer.frameSize(width, height);
+        benchmark::DoNotOptimize(width);
+        benchmark::DoNotOptimize(height);
+    }
+}
+
+void distortionRender(benchmark::State& state) {
+    renderFrames(state, distortionRenderer());
 }
 
 void distortionFrameSize(benchmark::State& state) {
-    Renderer::DistortionRenderer& renderer = distortionRenderer();
-    Bench::setUpUndistortion(renderer, widthOf(state), heightOf(state));
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    for (auto _ : state) {
-        renderer.frameSize(width, height);
-        benchmark::DoNotOptimize(width);
-        benchmark::DoNotOptimize(height);
-    }
+    computeFrameSizes(state, distortionRenderer());
 }
 
 void shadingRender(benchmark::State& state) {
-    const std::uint32_t width = widthOf(state);
-    const std::uint32_t height = heightOf(state);
-    Renderer::ShadingRenderer& renderer = shadingRenderer();
-    Bench::setUpShadingRemoval(renderer, width, height);
-    const std::vector<float> input = Bench::testFrame(width, height);
-    std::vector<float> output(input.size());
-    Bench::steadyFrames(state, [&] {
-        renderer.render(input.data(), output.data(), Bench::frameBytes(width, height));
-        benchmark::DoNotOptimize(output.data());
-        return true;
-    });
+    renderFrames(state, shadingRenderer());
 }
 
 void shadingFrameSize(benchmark::State& state) {
-    Renderer::ShadingRenderer& renderer = shadingRenderer();
-    Bench::setUpShadingRemoval(renderer, widthOf(state), heightOf(state));
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    for (auto _ : state) {
-        renderer.frameSize(width, height);
-        benchmark::DoNotOptimize(width);
-        benchmark::DoNotOptimize(height);
-    }
+    computeFrameSizes(state, shadingRenderer());
 }
 
 // What the pipeline does on its first request: both renderers are built (their programs
