@@ -240,11 +240,8 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
                                               const FrameGeometry& grown) {
     const OIIO::ImageSpec& input = imageLayout(frame.image);
     const OIIO::ROI box = outputBox(input, grown);
+    // The layout carries the file's own pixel types, which the output keeps.
     OIIO::ImageSpec imageSpec = outputSpec(input, box);
-    // The pixels were read as float; the file's own types are kept.
-    const OIIO::ImageSpec& native = frame.image.nativespec();
-    imageSpec.format = native.format;
-    imageSpec.channelformats = native.channelformats;
     if (options_.floatOutput) {
         imageSpec.set_format(OIIO::TypeFloat);
     }

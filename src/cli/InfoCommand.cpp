@@ -15,7 +15,7 @@
 #include "foundation/Exception.h"
 #include "nuke/ReadMetadataRules.h"
 
-#include <OpenImageIO/imageio.h>
+#include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/strutil.h>
 
 #include <memory>
@@ -190,12 +190,13 @@ void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
         printCorrectionFile(out, path, options.infoFrame);
         return;
     }
-    const std::unique_ptr<OIIO::ImageInput> image = OIIO::ImageInput::open(path);
-    if (image) {
-        const OIIO::ImageSpec imageSpec = imageLayout(*image);
-        printImage(out, path, imageSpec, options.infoFrame);
+    // Only the header is read.
+    OIIO::ImageBuf image;
+    if (image.init_spec(path, 0, 0)) {
+        printImage(out, path, imageLayout(image), options.infoFrame);
         return;
     }
+    image.geterror();
     OIIO::geterror();
     out << "Clip: " << path << "\n";
     printCorrectionDataOfClip(out, path, options.infoFrame);
