@@ -117,8 +117,8 @@ bool isLive(const Object* handle) {
 }
 
 // Counts the call; true when it is the one that is to fail.
-bool injected(const char* call) {
-    state().calls.emplace_back(call);
+bool injected(std::string call) {
+    state().calls.push_back(std::move(call));
     return static_cast<int>(state().calls.size()) == state().failingCall;
 }
 
@@ -200,14 +200,12 @@ using FakeOpenCL::state;
 extern "C" {
 
 cl_int clGetPlatformIDs(cl_uint count, cl_platform_id* platforms, cl_uint* countReturned) {
-    if (FakeOpenCL::injected("clGetPlatformIDs")) {
+    if (FakeOpenCL::injected(platforms == nullptr ? "clGetPlatformIDs count"
+                                                  : "clGetPlatformIDs")) {
         return state().injectedStatus;
     }
     if (platforms == nullptr && state().platformCountStatus != CL_SUCCESS) {
         return state().platformCountStatus;
-    }
-    if (platforms != nullptr && state().platformIdStatus != CL_SUCCESS) {
-        return state().platformIdStatus;
     }
     if (platforms != nullptr && count < state().platforms.size()) {
         return CL_INVALID_VALUE;
@@ -323,12 +321,11 @@ cl_context clCreateContext(const cl_context_properties* /*properties*/, cl_uint 
         *status = state().injectedStatus;
         return nullptr;
     }
-    if (state().contextStatus != CL_SUCCESS || count != 1 || devices == nullptr) {
-        *status = state().contextStatus != CL_SUCCESS ? state().contextStatus : CL_INVALID_VALUE;
+    if (count != 1 || devices == nullptr) {
+        *status = CL_INVALID_VALUE;
         return nullptr;
     }
     *status = CL_SUCCESS;
-    state().contextDevices.push_back(devices[0]);
     return FakeOpenCL::created(state().contexts, _cl_context{devices[0]});
 }
 
@@ -346,8 +343,8 @@ cl_command_queue clCreateCommandQueue(cl_context context, cl_device_id /*device*
         *status = state().injectedStatus;
         return nullptr;
     }
-    if (state().queueStatus != CL_SUCCESS || properties != 0) {
-        *status = state().queueStatus != CL_SUCCESS ? state().queueStatus : CL_INVALID_VALUE;
+    if (properties != 0) {
+        *status = CL_INVALID_VALUE;
         return nullptr;
     }
     *status = CL_SUCCESS;
@@ -368,8 +365,8 @@ cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const ch
         *status = state().injectedStatus;
         return nullptr;
     }
-    if (state().programStatus != CL_SUCCESS || count != 1 || strings == nullptr) {
-        *status = state().programStatus != CL_SUCCESS ? state().programStatus : CL_INVALID_VALUE;
+    if (count != 1 || strings == nullptr) {
+        *status = CL_INVALID_VALUE;
         return nullptr;
     }
     *status = CL_SUCCESS;
@@ -436,12 +433,10 @@ cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, v
     }
     state().bufferFlags.push_back(flags);
     state().bufferSizes.push_back(size);
-    const bool fails =
-        static_cast<int>(state().bufferFlags.size()) == state().failingBufferCreation;
     if (status != nullptr) {
-        *status = fails ? CL_MEM_OBJECT_ALLOCATION_FAILURE : CL_SUCCESS;
+        *status = host != nullptr || size == 0 ? CL_INVALID_VALUE : CL_SUCCESS;
     }
-    if (fails || host != nullptr || size == 0) {
+    if (host != nullptr || size == 0) {
         return nullptr;
     }
     return FakeOpenCL::created(state().buffers, _cl_mem{std::vector<unsigned char>(size)});
@@ -462,9 +457,6 @@ cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool b
         return state().injectedStatus;
     }
     ++state().writes;
-    if (state().writeStatus != CL_SUCCESS) {
-        return state().writeStatus;
-    }
     if (!FakeOpenCL::isLive(buffer)) {
         return CL_INVALID_MEM_OBJECT;
     }
@@ -477,12 +469,8 @@ cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool b
 }
 
 cl_int clSetKernelArg(cl_kernel kernel, cl_uint index, size_t size, const void* value) {
-    if (FakeOpenCL::injected("clSetKernelArg")) {
+    if (FakeOpenCL::injected("clSetKernelArg " + std::to_string(index))) {
         return state().injectedStatus;
-    }
-    const auto failure = state().argumentStatus.find(index);
-    if (failure != state().argumentStatus.end()) {
-        return failure->second;
     }
     if (!FakeOpenCL::isLive(kernel)) {
         return CL_INVALID_KERNEL;
@@ -501,9 +489,6 @@ cl_int clGetKernelWorkGroupInfo(cl_kernel /*kernel*/, cl_device_id /*device*/,
     if (FakeOpenCL::injected("clGetKernelWorkGroupInfo")) {
         return state().injectedStatus;
     }
-    if (state().workGroupInfoStatus != CL_SUCCESS) {
-        return state().workGroupInfoStatus;
-    }
     if (parameter != CL_KERNEL_WORK_GROUP_SIZE) {
         return CL_INVALID_VALUE;
     }
@@ -516,9 +501,6 @@ cl_int clEnqueueNDRangeKernel(cl_command_queue /*queue*/, cl_kernel kernel, cl_u
                               cl_uint events, const cl_event* /*waitList*/, cl_event* event) {
     if (FakeOpenCL::injected("clEnqueueNDRangeKernel")) {
         return state().injectedStatus;
-    }
-    if (state().launchStatus != CL_SUCCESS) {
-        return state().launchStatus;
     }
     if (!FakeOpenCL::isLive(kernel)) {
         return CL_INVALID_KERNEL;
@@ -536,7 +518,7 @@ cl_int clFinish(cl_command_queue /*queue*/) {
     if (FakeOpenCL::injected("clFinish")) {
         return state().injectedStatus;
     }
-    return state().finishStatus;
+    return CL_SUCCESS;
 }
 
 cl_int clEnqueueReadBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool blocking,
@@ -546,9 +528,6 @@ cl_int clEnqueueReadBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool bl
         return state().injectedStatus;
     }
     ++state().reads;
-    if (state().readStatus != CL_SUCCESS) {
-        return state().readStatus;
-    }
     if (!FakeOpenCL::isLive(buffer)) {
         return CL_INVALID_MEM_OBJECT;
     }

@@ -50,27 +50,14 @@ struct Counter {
 struct State {
     std::vector<Platform> platforms;
     cl_int platformCountStatus = CL_SUCCESS;
-    cl_int platformIdStatus = CL_SUCCESS;
     cl_int platformInfoLengthStatus = CL_SUCCESS;
     cl_int platformInfoStatus = CL_SUCCESS;
-
-    cl_int contextStatus = CL_SUCCESS;
-    cl_int queueStatus = CL_SUCCESS;
-    cl_int programStatus = CL_SUCCESS;
     cl_int buildStatus = CL_SUCCESS;
     std::string buildLog;
     cl_int kernelStatus = CL_SUCCESS;
     // clCreateKernel hands out a kernel although it reports `kernelStatus`.
     bool kernelHandleDespiteFailure = false;
-    // The buffer creation with this number (counting from 1) fails; 0: none.
-    int failingBufferCreation = 0;
-    cl_int writeStatus = CL_SUCCESS;
-    std::map<cl_uint, cl_int> argumentStatus; // by argument index
-    cl_int workGroupInfoStatus = CL_SUCCESS;
     size_t kernelWorkGroupSize = 256;
-    cl_int launchStatus = CL_SUCCESS;
-    cl_int finishStatus = CL_SUCCESS;
-    cl_int readStatus = CL_SUCCESS;
 
     Counter contexts;
     Counter queues;
@@ -78,7 +65,6 @@ struct State {
     Counter kernels;
     Counter buffers;
 
-    std::vector<cl_device_id> contextDevices;
     std::vector<std::string> kernelNames;
     std::vector<cl_mem_flags> bufferFlags;
     std::vector<size_t> bufferSizes;
@@ -90,9 +76,11 @@ struct State {
     int writes = 0;
     int reads = 0;
 
-    // Fault injection: every call into the library is counted and named; the one with
-    // number `failingCall` (from 1; 0: none) fails with `injectedStatus`. A release that
-    // fails still releases its handle, as a driver would after reporting an error.
+    // Fault injection: every call into the library is counted and named (a count query of
+    // the platforms as "clGetPlatformIDs count", an argument with its index, as in
+    // "clSetKernelArg 2"); the one with number `failingCall` (from 1; 0: none) fails with
+    // `injectedStatus`. A release that fails still releases its handle, as a driver would
+    // after reporting an error.
     int failingCall = 0;
     cl_int injectedStatus = CL_OUT_OF_RESOURCES;
     std::vector<std::string> calls;

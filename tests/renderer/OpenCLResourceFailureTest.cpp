@@ -27,52 +27,16 @@ protected:
 
 } // namespace
 
-TEST_F(OpenCLResources, EachResourceIsReleasedWhenItGoesOutOfScope) {
-    {
-        const CLContext context(device());
-        const CLCommandQueue queue(device(), context);
-        const CLProgram program(device(), context, "__kernel void k() {}");
-        const CLKernel kernel(program, "k");
-        const CLMemory memory(context, CL_MEM_READ_ONLY, 64);
-        EXPECT_EQ(fake().buffers.created, 1);
-        EXPECT_EQ(fake().bufferFlags.at(0), cl_mem_flags{CL_MEM_READ_ONLY});
-        EXPECT_EQ(fake().kernelNames.at(0), "k");
-    }
-    EXPECT_EQ(fake().contexts.released, 1);
-    EXPECT_EQ(fake().queues.released, 1);
-    EXPECT_EQ(fake().programs.released, 1);
-    EXPECT_EQ(fake().kernels.released, 1);
-    EXPECT_EQ(fake().buffers.released, 1);
-}
-
-TEST_F(OpenCLResources, FailedCreationsNameTheStatus) {
-    fake().contextStatus = CL_OUT_OF_HOST_MEMORY;
-    EXPECT_EQ(failureOf([this] { CLContext context(device()); }), "Failed to create context! (-6)");
-    fake().contextStatus = CL_SUCCESS;
-
+// A kernel handed out together with a failure status is released, not kept.
+TEST_F(OpenCLResources, KernelHandedOutWithAFailureIsReleased) {
     const CLContext context(device());
-    fake().queueStatus = CL_INVALID_DEVICE;
-    EXPECT_EQ(failureOf([&] { CLCommandQueue queue(device(), context); }),
-              "Failed to create command queue! (-33)");
-    fake().programStatus = CL_INVALID_CONTEXT;
-    EXPECT_EQ(failureOf([&] { CLProgram program(device(), context, "x"); }),
-              "Failed to create program! (-34)");
-
-    fake().programStatus = CL_SUCCESS;
     const CLProgram program(device(), context, "x");
     fake().kernelStatus = CL_INVALID_KERNEL_NAME;
-    EXPECT_EQ(failureOf([&] { CLKernel kernel(program, "missing"); }),
-              "Failed to create kernel! (-46)");
-    // A kernel handed out together with a failure status is released, not kept.
     fake().kernelHandleDespiteFailure = true;
     EXPECT_EQ(failureOf([&] { CLKernel kernel(program, "missing"); }),
               "Failed to create kernel! (-46)");
     EXPECT_EQ(fake().kernels.created, 1);
     EXPECT_EQ(fake().kernels.released, 1);
-
-    fake().failingBufferCreation = 1;
-    EXPECT_EQ(failureOf([&] { CLMemory memory(context, CL_MEM_WRITE_ONLY, 33177600); }),
-              "Failed to allocate device memory! (33177600 bytes)");
 }
 
 TEST_F(OpenCLResources, BuildFailureCarriesTheLogAndReleasesTheProgram) {
@@ -105,38 +69,12 @@ TEST_F(OpenCLResources, LongBuildLogIsCutToTheBufferAndStaysTerminated) {
     EXPECT_EQ(message.back(), ')');
 }
 
-TEST_F(OpenCLResources, PlatformEnumerationFailuresNameTheStatus) {
-    fake().platformCountStatus = CL_OUT_OF_RESOURCES;
-    EXPECT_EQ(failureOf([] { OpenCLKernelHelper::allPlatformIds(); }),
-              "Failed to query number of all available platforms! (-5)");
-    fake().platformCountStatus = CL_SUCCESS;
-    fake().platformIdStatus = CL_OUT_OF_HOST_MEMORY;
-    EXPECT_EQ(failureOf([] { OpenCLKernelHelper::allPlatformIds(); }),
-              "Failed to query all available platform identifiers! (-6)");
-}
-
 TEST_F(OpenCLResources, NoPlatformYieldsAnEmptyList) {
     fake().platforms.clear();
     EXPECT_TRUE(OpenCLKernelHelper::allPlatformIds().empty());
     // The ICD loader's answer when no implementation is installed.
     fake().platformCountStatus = CL_PLATFORM_NOT_FOUND_KHR;
     EXPECT_TRUE(OpenCLKernelHelper::allPlatformIds().empty());
-}
-
-TEST_F(OpenCLResources, DeviceEnumerationFailuresNameTheStatus) {
-    const cl_platform_id platform = FakeOpenCL::platformId(0);
-    EXPECT_EQ(OpenCLKernelHelper::allDeviceIdsForPlatform(platform),
-              std::vector<cl_device_id>{device()});
-    fake().platforms[0].deviceCountStatus = CL_INVALID_PLATFORM;
-    EXPECT_EQ(failureOf([&] { OpenCLKernelHelper::allDeviceIdsForPlatform(platform); }),
-              "Failed to query number of all available devices per platform! (-32)");
-    fake().platforms[0].deviceCountStatus = CL_SUCCESS;
-    fake().platforms[0].deviceIdStatus = CL_OUT_OF_HOST_MEMORY;
-    EXPECT_EQ(failureOf([&] { OpenCLKernelHelper::allDeviceIdsForPlatform(platform); }),
-              "Failed to query all available device identifiers per platform! (-6)");
-    fake().platforms[0].devices.clear();
-    fake().platforms[0].deviceIdStatus = CL_SUCCESS;
-    EXPECT_TRUE(OpenCLKernelHelper::allDeviceIdsForPlatform(platform).empty());
 }
 
 TEST_F(OpenCLResources, InformationTextsAndTheirFailures) {

@@ -110,21 +110,6 @@ TEST_F(RendererArguments, BuffersStayForFramesOfTheSameSize) {
     EXPECT_EQ(fake().buffers.released, 5);
 }
 
-// A failed run drops the kept buffers; the next run makes them anew.
-TEST_F(RendererArguments, FailedRunReleasesTheKeptBuffers) {
-    ShadingRenderer renderer;
-    setUp(renderer);
-    renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
-    fake().readStatus = CL_OUT_OF_RESOURCES;
-    EXPECT_THROW(renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float)),
-                 NotRenderedException);
-    EXPECT_EQ(fake().buffers.created, 2);
-    EXPECT_EQ(fake().buffers.released, 2);
-    fake().readStatus = CL_SUCCESS;
-    EXPECT_NO_THROW(renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float)));
-    EXPECT_EQ(fake().buffers.created, 4);
-}
-
 TEST_F(RendererArguments, DistortionArgumentsFollowTheBuffers) {
     DistortionRenderer renderer;
     setUp(renderer);
@@ -164,47 +149,6 @@ TEST_F(RendererArguments, ShadingArgumentsFollowTheBuffers) {
     expectCommonArguments(1);
     EXPECT_EQ(FakeOpenCL::argumentValue<cl_uchar>(13), 1U);
     EXPECT_EQ(fake().arguments.size(), 15U);
-}
-
-TEST_F(RendererArguments, FailedRunIsWrappedAndTheNextFrameRenders) {
-    DistortionRenderer renderer;
-    setUp(renderer);
-    renderer.frameSizeImageRadius = 20.0F;
-    fake().argumentStatus[9] = CL_INVALID_ARG_SIZE;
-    try {
-        renderer.render(frame.data(), frame.data(), 128);
-        FAIL() << "the failing argument went unnoticed";
-    } catch (const NotRenderedException& error) {
-        EXPECT_EQ(error.detailedDescription(),
-                  "An issue did occur during execution of the distortion correction renderer.\n"
-                  "Reason: Failed to set kernel specific arguments! (-51)\n"
-                  "Data Size: 128 bytes\n");
-    }
-    // The setter stops at the first failing argument.
-    EXPECT_EQ(fake().arguments.back().index, 8U);
-    EXPECT_EQ(fake().buffers.created, 2);
-    EXPECT_EQ(fake().buffers.released, 2);
-
-    fake().argumentStatus.clear();
-    EXPECT_NO_THROW(renderer.render(frame.data(), frame.data(), 128));
-}
-
-TEST_F(RendererArguments, ShadingLaunchFailureIsWrapped) {
-    ShadingRenderer renderer;
-    setUp(renderer);
-    fake().launchStatus = CL_OUT_OF_RESOURCES;
-    try {
-        renderer.render(frame.data(), frame.data(), 128);
-        FAIL() << "the failing launch went unnoticed";
-    } catch (const NotRenderedException& error) {
-        EXPECT_STREQ(error.what(),
-                     "An issue did occur during execution of the shading correction renderer.");
-        EXPECT_EQ(error.detailedDescription(),
-                  "An issue did occur during execution of the shading correction renderer.\n"
-                  "Reason: Failed to execute kernel! (-5)\nData Size: 128 bytes\n");
-    }
-    fake().launchStatus = CL_SUCCESS;
-    EXPECT_NO_THROW(renderer.render(frame.data(), frame.data(), 128));
 }
 
 TEST_F(RendererArguments, InvalidRadiusStopsTheRunBeforeTheLaunch) {
