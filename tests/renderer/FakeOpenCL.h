@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <map>
 #include <string>
 #include <vector>
 
