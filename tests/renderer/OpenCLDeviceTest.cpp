@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <numeric>
 #include <string>
 #include <vector>
 
@@ -38,13 +37,6 @@ __kernel void scale(__global const float* input, __global float* output, const u
         output[id] = input[id] * factor;
     }
 }
-__kernel void indices(__global float* output, const uint count)
-{
-    const size_t id = get_global_id(0);
-    if (id < count) {
-        output[id] = (float)id;
-    }
-}
 )";
 
 } // namespace
@@ -67,43 +59,6 @@ TEST(OpenCLDevice, MostPowerfulDeviceIsOneOfTheEnumeratedDevices) {
               << OpenCLKernelHelper::queryDeviceInfo(chosen, CL_DEVICE_VERSION) << ")\n";
 }
 
-TEST(OpenCLDevice, KernelRunsWithInputAndSpecificArguments) {
-    const std::vector<float>::size_type count = 1000; // not a multiple of any work-group size
-    std::vector<float> input(count);
-    std::iota(input.begin(), input.end(), 1.0F);
-    int calls = 0;
-    OpenCLKernel<float> kernel(scaleSource, "scale", [&calls](cl_kernel handle) {
-        ++calls;
-        const cl_uint elements = count;
-        const cl_float factor = 2.5F;
-        const cl_int first = clSetKernelArg(handle, 2, sizeof(elements), &elements);
-        return first != CL_SUCCESS ? first : clSetKernelArg(handle, 3, sizeof(factor), &factor);
-    });
-    std::vector<float> output(count, -1.0F);
-    kernel.execute(count * sizeof(float), output.data(), input.data());
-    EXPECT_EQ(calls, 1);
-    for (std::size_t i = 0; i < count; ++i) {
-        ASSERT_EQ(output[i], input[i] * 2.5F) << "element " << i;
-    }
-    // A second run on the same object reuses the built program.
-    std::fill(output.begin(), output.end(), -1.0F);
-    kernel.execute(count * sizeof(float), output.data(), input.data());
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(output.back(), input.back() * 2.5F);
-}
-
-TEST(OpenCLDevice, KernelRunsWithoutInput) {
-    const cl_uint count = 77;
-    OpenCLKernel<float> kernel(scaleSource, "indices", [count](cl_kernel handle) {
-        return clSetKernelArg(handle, 1, sizeof(count), &count);
-    });
-    std::vector<float> output(count, -1.0F);
-    kernel.execute(count * sizeof(float), output.data(), nullptr);
-    for (cl_uint i = 0; i < count; ++i) {
-        ASSERT_EQ(output[i], static_cast<float>(i));
-    }
-}
-
 TEST(OpenCLDevice, BuildFailureCarriesTheCompilerLog) {
     const std::string message = failureOf([] {
         OpenCLKernel<float> kernel("__kernel void broken(__global float* output) { output[0] = }",
@@ -113,11 +68,6 @@ TEST(OpenCLDevice, BuildFailureCarriesTheCompilerLog) {
     ASSERT_EQ(message.compare(0, start.size(), start), 0) << message;
     EXPECT_GT(message.size(), start.size() + 1) << "the log is empty";
     EXPECT_EQ(message.back(), ')');
-}
-
-TEST(OpenCLDevice, UnknownKernelNameIsReported) {
-    EXPECT_EQ(failureOf([] { OpenCLKernel<float> kernel(scaleSource, "missing", {}); }),
-              "Failed to create kernel! (-46)");
 }
 
 TEST(OpenCLDevice, MissingArgumentsFailTheLaunch) {

@@ -87,12 +87,6 @@ Frame uniformMap(std::uint32_t width, std::uint32_t height, float factor) {
 
 } // namespace
 
-TEST_F(ShadingRendererOnDevice, FullIlluminationKeepsTheInput) {
-    const Frame input = PixelFrames::noiseFrame(33, 17);
-    PixelFrames::expectMatch(input, run(input, 20.0F, constant(100.0F), false), imageTolerance);
-    PixelFrames::expectMatch(input, run(input, 20.0F, constant(100.0F), true), imageTolerance);
-}
-
 TEST_F(ShadingRendererOnDevice, HalfIlluminationDoublesOnRemovalAndHalvesOnAddition) {
     const Frame input = PixelFrames::noiseFrame(33, 17);
     const Frame removed = run(input, 20.0F, constant(50.0F), false);
@@ -125,13 +119,6 @@ TEST_F(ShadingRendererOnDevice, GammaRoundTripWithoutShadingKeepsTheInput) {
                              imageTolerance);
 }
 
-TEST_F(ShadingRendererOnDevice, MapHoldsTheFactorInTheColourChannels) {
-    PixelFrames::expectMatch(uniformMap(21, 11, 0.8F), map(21, 11, 20.0F, constant(80.0F), true),
-                             mapTolerance);
-    PixelFrames::expectMatch(uniformMap(21, 11, 1.25F), map(21, 11, 20.0F, constant(80.0F), false),
-                             mapTolerance);
-}
-
 TEST_F(ShadingRendererOnDevice, MapFollowsTheRadialFallOffAroundAnEvenCentre) {
     const Frame output = map(8, 6, 20.0F, fallOff, true);
     Frame expected(8, 6);
@@ -155,17 +142,6 @@ TEST_F(ShadingRendererOnDevice, RadiusZeroAppliesTheCentreFactorEverywhere) {
     const Frame input = PixelFrames::noiseFrame(15, 9);
     PixelFrames::expectMatch(scaledColour(input, 1.25F), run(input, 0.0F, a, false),
                              imageTolerance);
-}
-
-TEST_F(ShadingRendererOnDevice, FrameSizeIsTheCurrentSize) {
-    prepare(1920, 1080, 20.0F, fallOff, false);
-    renderer.originalWidth = 4096;
-    renderer.originalHeight = 2160;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    renderer.frameSize(width, height);
-    EXPECT_EQ(width, 1920U);
-    EXPECT_EQ(height, 1080U);
 }
 
 TEST_F(ShadingRendererOnDevice, FailedRunIsReportedAndTheNextFrameStillRenders) {
