@@ -238,11 +238,13 @@ void LensCorrection::knobs(DD::Image::Knob_Callback f) {
     }
 }
 
-int LensCorrection::knob_changed(DD::Image::Knob* knob) {
+// The host's error() leaves _validate by an exception of its own, so it is called only
+// here, outside every try block.
+template <typename Work>
+void LensCorrection::runReportingFailures(Work work) {
     std::string failure;
     try {
-        updateVisibilityOfKnobsIfNeeded(knob);
-        updateValueOfInputOverscanKnobsIfNeeded(knob);
+        work(failure);
     } catch (const std::exception& exception) {
         failure = reportedUnexpectedFailure(exception.what());
     } catch (...) {
@@ -251,22 +253,21 @@ int LensCorrection::knob_changed(DD::Image::Knob* knob) {
     if (!failure.empty()) {
         error("%s", failure.c_str());
     }
+}
+
+int LensCorrection::knob_changed(DD::Image::Knob* knob) {
+    runReportingFailures([this, knob](std::string& /*failure*/) {
+        updateVisibilityOfKnobsIfNeeded(knob);
+        updateValueOfInputOverscanKnobsIfNeeded(knob);
+    });
     return 1;
 }
 
 bool LensCorrection::updateUI(const DD::Image::OutputContext& /*context*/) {
-    std::string failure;
-    try {
+    runReportingFailures([this](std::string& failure) {
         updateValueOfInputOverscanKnobsIfNeeded(nullptr);
         updateValueOfRecordingFormatKnobs(failure);
-    } catch (const std::exception& exception) {
-        failure = reportedUnexpectedFailure(exception.what());
-    } catch (...) {
-        failure = reportedUnexpectedFailure("unknown");
-    }
-    if (!failure.empty()) {
-        error("%s", failure.c_str());
-    }
+    });
     return true;
 }
 
@@ -283,19 +284,7 @@ void LensCorrection::_validate(bool forReal) {
     if (aborted()) {
         return;
     }
-    // The host's error() leaves _validate by an exception of its own, so it
-    // is called only here, outside every try block.
-    std::string failure;
-    try {
-        validateOutputBox(failure);
-    } catch (const std::exception& exception) {
-        failure = reportedUnexpectedFailure(exception.what());
-    } catch (...) {
-        failure = reportedUnexpectedFailure("unknown");
-    }
-    if (!failure.empty()) {
-        error("%s", failure.c_str());
-    }
+    runReportingFailures([this](std::string& failure) { validateOutputBox(failure); });
 }
 
 void LensCorrection::validateOutputBox(std::string& failure) {
@@ -354,17 +343,7 @@ void LensCorrection::renderStripe(DD::Image::ImagePlane& plane) {
         abort();
         return;
     }
-    std::string failure;
-    try {
-        renderPlane(plane, failure);
-    } catch (const std::exception& exception) {
-        failure = reportedUnexpectedFailure(exception.what());
-    } catch (...) {
-        failure = reportedUnexpectedFailure("unknown");
-    }
-    if (!failure.empty()) {
-        error("%s", failure.c_str());
-    }
+    runReportingFailures([this, &plane](std::string& failure) { renderPlane(plane, failure); });
 }
 
 // The core corrects whole frames of interleaved RGBA floats in the size of

@@ -78,6 +78,11 @@ private:
     // Logs the core's detailed error and returns its brief text.
     std::string reportedCoreError() const;
     std::string reportedUnexpectedFailure(const char* reason) const;
+    // Runs a callback's work, which reports its own failures in the text it is given;
+    // anything it throws becomes the unexpected-failure message. A failure is shown as
+    // the node's error.
+    template <typename Work>
+    void runReportingFailures(Work work);
     void calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const;
     void updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* knob);
