@@ -70,11 +70,6 @@ void expectOneInstanceForManyThreads() {
 
 } // namespace
 
-TEST(SensorRadius, IsHalfTheDiagonalRoundedToFloat) {
-    EXPECT_EQ(RecordingFormatDatabase::sensorRadiusFor(6.0F, 8.0F), 5.0F);
-    EXPECT_EQ(RecordingFormatDatabase::sensorRadiusFor(13.2F, 7.43F), 7.5737190F);
-}
-
 TEST(RecordingFormatLookup, MatchesManufacturerAndModelIgnoringCaseButFormatNamesExactly) {
     std::vector<std::string> names;
     formatDatabase().cameraManufacturers(names);

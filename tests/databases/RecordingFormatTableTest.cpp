@@ -1,4 +1,3 @@
-#include "recording_format_database/CsvStringBasedRecordingFormatDatabase.h"
 #include "recording_format_database/RecordingFormatsCsvString.h"
 
 #include <gtest/gtest.h>
@@ -187,27 +186,6 @@ TEST(RecordingFormatTable, SensorAreasAgreeWithPixelSizesAtTheSensorsPitch) {
                 << name;
             EXPECT_TRUE(near(row.sensorHeight / sensor->second.pitch, row.pixelHeight, tolerance))
                 << name;
-        }
-    }
-}
-
-TEST(RecordingFormatTable, LoadsEveryRowIntoTheDatabase) {
-    std::map<std::pair<std::string, std::string>, std::vector<Row>> rowsPerModel;
-    for (const Row& row : tableRows()) {
-        rowsPerModel[{row.manufacturer, row.model}].push_back(row);
-    }
-    const auto* database =
-        RecordingFormatDatabase::CsvStringBasedRecordingFormatDatabase::sharedInstance();
-    for (const auto& model : rowsPerModel) {
-        std::map<std::string, RecordingFormatDatabase::RecordingFormat> formats;
-        database->recordingFormats(model.first.first, model.first.second, formats);
-        EXPECT_EQ(formats.size(), model.second.size()) << model.first.second;
-        for (const Row& row : model.second) {
-            const auto& format = formats.at(row.format);
-            EXPECT_FLOAT_EQ(format.sensorWidth, static_cast<float>(row.sensorWidth));
-            EXPECT_FLOAT_EQ(format.sensorHeight, static_cast<float>(row.sensorHeight));
-            EXPECT_EQ(format.pixelWidth, row.pixelWidth);
-            EXPECT_EQ(format.pixelHeight, row.pixelHeight);
         }
     }
 }

@@ -15,8 +15,9 @@ using NodeScript::setKnob;
 
 namespace {
 
-std::string delivered(bool (Core::CoreDataSource::*operation)(char*, size_t) const,
-                      const Core::CoreDataSource& source, size_t size = 4096) {
+using Text = bool (Core::CoreDataSource::*)(char*, size_t) const;
+
+std::string delivered(Text operation, const Core::CoreDataSource& source, size_t size = 4096) {
     std::string buffer(size, '#');
     if (!(source.*operation)(&buffer[0], size)) {
         return buffer == std::string(size, '#') ? "false" : "false, buffer written";
@@ -38,43 +39,45 @@ TEST_F(DataSourceTest, EachNodeAsksForItsOwnCorrectionAsItsControlsSay) {
     Core::DistortionCorrectionParameter distortion;
     Core::ShadingCorrectionParameter shading;
     EXPECT_FALSE(source.shouldPerformShadingCorrection(shading));
-    ASSERT_TRUE(source.shouldPerformDistortionCorrection(distortion));
-    EXPECT_FALSE(distortion.reverse) << "Undistort";
-    EXPECT_FALSE(distortion.outputMap) << "Image";
-    setKnob(*node, "correctionMode", 1);
-    ASSERT_TRUE(source.shouldPerformDistortionCorrection(distortion));
-    EXPECT_TRUE(distortion.reverse) << "Distort";
-
+    for (const int distort : {0, 1}) {
+        setKnob(*node, "correctionMode", distort);
+        ASSERT_TRUE(source.shouldPerformDistortionCorrection(distortion));
+        EXPECT_EQ(distortion.reverse, distort == 1);
+        EXPECT_FALSE(distortion.outputMap);
+    }
     const std::unique_ptr<Node> shadingNode = correctionNode("VelorLensShadingCorrection");
     const LensShadingDataSource shadingSource(&lensCorrection(*shadingNode));
     EXPECT_FALSE(shadingSource.shouldPerformDistortionCorrection(distortion));
-    ASSERT_TRUE(shadingSource.shouldPerformShadingCorrection(shading));
-    EXPECT_FALSE(shading.reverse);
-    EXPECT_FALSE(shading.outputMap);
-    setKnob(*shadingNode, "correctionMode", 1);
-    setKnob(*shadingNode, "outputType", 1);
-    ASSERT_TRUE(shadingSource.shouldPerformShadingCorrection(shading));
-    EXPECT_TRUE(shading.reverse) << "Add Shading";
-    EXPECT_TRUE(shading.outputMap) << "Map";
+    for (const int map : {0, 1}) {
+        setKnob(*shadingNode, "outputType", map);
+        ASSERT_TRUE(shadingSource.shouldPerformShadingCorrection(shading));
+        EXPECT_EQ(shading.outputMap, map == 1);
+        EXPECT_FALSE(shading.reverse);
+    }
 }
 
 TEST_F(DataSourceTest, HandsOverTextsOnlyWhole) {
-    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source), "false");
+    const Text path = &Core::CoreDataSource::correctionFilePath;
+    EXPECT_EQ(delivered(path, source), "false");
     node->knob("correctionFile::path")->set_text("/lens/A001C003.vlcf");
-    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source), "/lens/A001C003.vlcf");
     const size_t fits = std::strlen("/lens/A001C003.vlcf") + 1;
-    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source, fits),
-              "/lens/A001C003.vlcf");
-    EXPECT_EQ(delivered(&Core::CoreDataSource::correctionFilePath, source, fits - 1), "false");
+    EXPECT_EQ(delivered(path, source, fits), "/lens/A001C003.vlcf");
+    EXPECT_EQ(delivered(path, source, fits - 1), "false");
 }
 
-TEST_F(DataSourceTest, NamesTheClipOfTheReadAboveThePlateInput) {
+TEST_F(DataSourceTest, NamesTheClipAndItsEmbeddedJsonFromTheReadAboveThePlateInput) {
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source), "false");
-    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFileName, source), "false");
     node->setInput(1, read.get());
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source), clip.clipPath());
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFileName, source), "A001C003.mov");
     EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "false");
+
+    DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
+    exr.filename((clip.root() / "seq" / "shot_v1.1001.exr").string().c_str());
+    exr.metadata().setData("exr/com.velor.LensCorrection", "{\"clip\": 1}");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
+              (clip.root() / "seq" / "shot_v1").string());
 }
 
 TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {
@@ -97,13 +100,12 @@ TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {
     EXPECT_EQ(DataSourceHelper::readNode(&lensCorrection(*shading)), nullptr);
 }
 
-TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNumber) {
+TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNotAtAll) {
     node->setInput(1, read.get());
     Core::FrameData frame;
     ASSERT_TRUE(source.frameData(frame));
     EXPECT_STREQ(frame.timecode, "10:00:00:01");
     EXPECT_EQ(frame.frameNumber, 0U) << "the timecode names the frame";
-    EXPECT_EQ(frame.frameRate, 0.0F);
 
     NodeScript::reader(*read).metadata().setData("input/timecode", "10:00:00:01:0000");
     Core::FrameData unchanged;
@@ -115,19 +117,8 @@ TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNumber) {
     EXPECT_FALSE(source.frameData(unchanged)) << "ARRI QuickTime without its timecode";
 }
 
-TEST_F(DataSourceTest, EmbeddedJsonComesFromTheExrRead) {
-    DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
-    exr.filename((clip.root() / "seq" / "shot_v1.1001.exr").string().c_str());
-    exr.metadata().setData("exr/com.velor.LensCorrection", "{\"clip\": 1}");
-    node->setInput(1, read.get());
-    EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
-    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
-              (clip.root() / "seq" / "shot_v1").string());
-}
-
 TEST_F(DataSourceTest, RecordingFormatComesFromTheControlsWhenSelectedByHand) {
     RecordingFormatDatabase::RecordingFormat format;
-    format.sensorWidth = -1;
     EXPECT_FALSE(source.recordingFormat(format));
     setKnob(*node, "recordingFormat::manualSelection", 1);
     setKnob(*node, "recordingFormat::imageAreaSize::width", 24);

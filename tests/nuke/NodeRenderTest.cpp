@@ -66,25 +66,30 @@ std::vector<float> packedInput(const DD::Image::Box& box, const DD::Image::Box& 
 }
 
 std::string fileContents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
     std::ostringstream text;
-    text << file.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
 // What a log file gains while the object lives.
 class LogGrowth {
 public:
-    explicit LogGrowth(std::string path) : path_(std::move(path)), before_(fileContents(path_)) {}
+    explicit LogGrowth(std::string path)
+        : path_(std::move(path)), size_(fileContents(path_).size()) {}
     std::string appended() const {
         const std::string now = fileContents(path_);
-        return now.size() >= before_.size() ? now.substr(before_.size()) : now;
+        return now.size() >= size_ ? now.substr(size_) : now;
     }
 
 private:
     std::string path_;
-    std::string before_;
+    size_t size_;
 };
+
+const char* const formatKnobs[] = {
+    "recordingFormat::imageAreaSize::width", "recordingFormat::imageAreaSize::height",
+    "recordingFormat::clipResolution::width", "recordingFormat::clipResolution::height",
+    "recordingFormat::imageDiameter"};
 
 // A Read whose metadata the host fails to deliver.
 class UnreadableRead : public DDImageStandIn::StandInRead {
@@ -112,59 +117,49 @@ protected:
 
 } // namespace
 
-TEST_F(NodeRenderTest, ValidationGrowsTheBoxSymmetricallyToTheCorrectedFrame) {
+// The box grows on both sides to the frame the core corrects to; the whole box is rendered
+// through the core, exactly as the core renders that frame by itself.
+TEST_F(NodeRenderTest, RendersTheGrownFrameThroughTheCore) {
     const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
     ASSERT_TRUE(node->validate()) << node->errorMessage();
-
-    Core::Core reference(std::make_unique<SizedDataSource<LensDistortionDataSource>>(
+    Core::Core sized(std::make_unique<SizedDataSource<LensDistortionDataSource>>(
         &lensCorrection(*node), 144, 100));
     unsigned width = 0;
     unsigned height = 0;
-    ASSERT_TRUE(reference.frameSize(width, height));
+    ASSERT_TRUE(sized.frameSize(width, height));
     ASSERT_GT(width, 144U) << "undistorting this lens widens the frame";
-    const int dx = static_cast<int>(std::round((std::max(width, 144U) - 144) / 2.0));
+    const int dx = static_cast<int>(std::round((width - 144) / 2.0));
     const int dy = static_cast<int>(std::round((std::max(height, 100U) - 100) / 2.0));
-
-    const DD::Image::Iop& iop = *node->iop();
-    EXPECT_EQ(iop.info().box(), DD::Image::Box(-dx, -dy, 144 + dx, 100 + dy));
-    EXPECT_EQ(iop.format().width(), 144) << "the format stays the input's";
-    EXPECT_EQ(iop.format().height(), 100);
-    EXPECT_EQ(lensCorrection(*node).frameWidthWithOriginalAspectRatio(), 144);
-    EXPECT_EQ(lensCorrection(*node).frameHeightWithOriginalAspectRatio(), 100);
-}
-
-TEST_F(NodeRenderTest, RendersTheWholeGrownFrameThroughTheCore) {
-    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
-    ASSERT_TRUE(node->validate()) << node->errorMessage();
     const DD::Image::Box box = node->iop()->info().box();
+    EXPECT_EQ(box, DD::Image::Box(-dx, -dy, 144 + dx, 100 + dy));
+    EXPECT_EQ(node->iop()->format().width(), 144) << "the format stays the input's";
+    EXPECT_EQ(node->iop()->format().height(), 100);
+
     const DD::Image::ImagePlane plane = node->render(DD::Image::Mask_RGBA);
     ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
-    EXPECT_EQ(node->iop()->requestedBox(), box);
     EXPECT_EQ(NodeScript::reader(*read).requestedBox(), box) << "the input is asked for the box";
-
     std::vector<float> input = packedInput(box, DD::Image::Box(0, 0, 144, 100));
     std::vector<float> expected(input.size());
     Core::Core reference(std::make_unique<LensDistortionDataSource>(&lensCorrection(*node)));
     ASSERT_TRUE(reference.render(input.data(), expected.data(), input.size() * sizeof(float)));
-
     ASSERT_EQ(plane.usage(), expected.size() * sizeof(float));
-    const float* pixels = plane.readable();
     size_t changed = 0;
     for (size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(pixels[i], expected[i]) << "at float " << i;
-        changed += std::fabs(pixels[i] - input[i]) > 1e-4F ? 1 : 0;
+        ASSERT_EQ(plane.readable()[i], expected[i]) << "at float " << i;
+        changed += std::fabs(expected[i] - input[i]) > 1e-4F ? 1 : 0;
     }
     EXPECT_GT(changed, expected.size() / 10) << "the picture was corrected";
 }
 
-TEST_F(NodeRenderTest, FillsPlanesOfFewerChannelsFromTheCorrectedFrame) {
+// Shading keeps the frame size; a plane of fewer channels takes them from the corrected frame,
+// and a map does not depend on the picture.
+TEST_F(NodeRenderTest, ShadingRendersPlanesOfFewerChannelsAndMaps) {
     const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
     ASSERT_TRUE(node->validate()) << node->errorMessage();
     const DD::Image::Box box = node->iop()->info().box();
-    EXPECT_EQ(box, DD::Image::Box(0, 0, 144, 100)) << "shading keeps the frame size";
+    EXPECT_EQ(box, DD::Image::Box(0, 0, 144, 100));
     const DD::Image::ImagePlane rgb = node->render(DD::Image::Mask_RGB);
     ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
-
     std::vector<float> input = packedInput(box, box);
     for (size_t i = 3; i < input.size(); i += 4) {
         input[i] = 0.0F; // the plane carries no alpha
@@ -172,35 +167,24 @@ TEST_F(NodeRenderTest, FillsPlanesOfFewerChannelsFromTheCorrectedFrame) {
     std::vector<float> expected(input.size());
     Core::Core reference(std::make_unique<LensShadingDataSource>(&lensCorrection(*node)));
     ASSERT_TRUE(reference.render(input.data(), expected.data(), input.size() * sizeof(float)));
-    for (int y = box.y(); y < box.t(); ++y) {
-        for (int x = box.x(); x < box.r(); ++x) {
-            for (int c = 0; c < 3; ++c) {
-                ASSERT_EQ(rgb.at(x, y, c), expected[(static_cast<size_t>(y) * 144 + x) * 4 + c])
-                    << x << "," << y << "," << c;
-            }
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const int x = static_cast<int>(i / 4 % 144);
+        const int y = static_cast<int>(i / 4 / 144);
+        if (i % 4 != 3) {
+            ASSERT_EQ(rgb.at(x, y, static_cast<int>(i % 4)), expected[i]) << x << "," << y;
         }
     }
     // Removing shading brightens the corners and leaves the centre.
     EXPECT_GT(rgb.at(0, 0, 0), inputPixel(0, 0, 0) * 1.01F);
     EXPECT_NEAR(rgb.at(72, 50, 0), inputPixel(72, 50, 0), 0.01F);
-}
 
-TEST_F(NodeRenderTest, RendersAMapWithoutInputPixels) {
-    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
     setKnob(*node, "outputType", 1);
     ASSERT_TRUE(node->validate()) << node->errorMessage();
+    ASSERT_TRUE(reference.render(nullptr, expected.data(), expected.size() * sizeof(float)));
+    NodeScript::reader(*read).setPixels([](int, int, int) { return 5.0F; });
     const DD::Image::ImagePlane map = node->render(DD::Image::Mask_RGBA);
     ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
-
-    std::vector<float> expected(144 * 100 * 4);
-    Core::Core reference(std::make_unique<LensShadingDataSource>(&lensCorrection(*node)));
-    ASSERT_TRUE(reference.render(nullptr, expected.data(), expected.size() * sizeof(float)));
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), map.readable()));
-
-    NodeScript::reader(*read).setPixels([](int, int, int) { return 5.0F; });
-    const DD::Image::ImagePlane again = node->render(DD::Image::Mask_RGBA);
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), again.readable()))
-        << "a map does not depend on the picture";
 }
 
 TEST_F(NodeRenderTest, FrameDataDescribesTheValidatedFrameAndItsOverscan) {
@@ -273,24 +257,25 @@ TEST_F(NodeRenderTest, WithoutImageInputTheNodeAbortsQuietly) {
     EXPECT_FALSE(node->op()->hasError());
 }
 
+// The large-format sensor (36.7 x 25.54 mm) exceeds the forced ranges of the controls.
 TEST_F(NodeRenderTest, RecordingFormatControlsShowWhatTheCorrectionDataYields) {
     const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
     EXPECT_TRUE(node->updateUI());
     EXPECT_FALSE(node->op()->hasError()) << node->errorMessage();
-    // The large-format sensor (36.7 x 25.54 mm) exceeds the forced ranges of the controls.
-    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::imageAreaSize::width"), 36);
-    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::imageAreaSize::height"), 24);
-    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::width"), 4448);
-    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::height"), 3096);
-    EXPECT_GT(NodeScript::knobValue(*node, "recordingFormat::imageDiameter"), 43.2);
-    EXPECT_TRUE(NodeScript::lensCorrection(*node).imageAreaWidth() == 36.0F)
-        << "the values reach the node";
+    const std::vector<double> expected = {36, 24, 4448, 3096, 43.2666};
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const char* const name = formatKnobs[i];
+        EXPECT_NEAR(NodeScript::knobValue(*node, name), expected[i], 1e-4) << name;
+    }
+    EXPECT_EQ(lensCorrection(*node).imageAreaWidth(), 36.0F) << "the values reach the node";
 
     NodeScript::reader(*read).metadata().setData("quicktime/arri/camera/CameraClipName",
                                                  "B002C007.mov");
     EXPECT_TRUE(node->updateUI());
     EXPECT_TRUE(node->op()->hasError()) << "no correction file for that clip";
-    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::clipResolution::width"), 0);
+    for (const char* name : formatKnobs) {
+        EXPECT_EQ(NodeScript::knobValue(*node, name), 0) << name;
+    }
 }
 
 TEST_F(NodeRenderTest, NoExceptionLeavesTheNode) {

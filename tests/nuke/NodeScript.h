@@ -73,7 +73,6 @@ public:
 
     const boost::filesystem::path& root() const { return root_; }
     std::string clipPath() const { return (root_ / "day1" / "A001C003.mov").string(); }
-    std::string correctionFilePath() const { return (root_ / "day1" / "A001C003.vlcf").string(); }
 
     // A Read of the clip's second frame, in a frame size of the clip's aspect ratio.
     std::unique_ptr<Node> read(int width = 144, int height = 100) const {
