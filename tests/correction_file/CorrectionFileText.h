@@ -3,6 +3,7 @@
 // Builds correction file texts for the tests: a valid file of
 // version 2 or 3 whose header entries and rows can be changed one by one.
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <utility>
@@ -60,16 +61,11 @@ headerLines(const std::map<std::string, std::string>& overrides = {},
             const std::vector<std::string>& leftOut = {}) {
     std::vector<std::string> lines{"HEADER_START"};
     for (const auto& entry : defaultHeaderEntries()) {
-        bool isLeftOut = false;
-        for (const std::string& key : leftOut) {
-            isLeftOut = isLeftOut || key == entry.first;
+        if (std::find(leftOut.begin(), leftOut.end(), entry.first) == leftOut.end()) {
+            const auto override = overrides.find(entry.first);
+            lines.push_back(entry.first +
+                            ":=" + (override != overrides.end() ? override->second : entry.second));
         }
-        if (isLeftOut) {
-            continue;
-        }
-        const auto override = overrides.find(entry.first);
-        lines.push_back(entry.first +
-                        ":=" + (override != overrides.end() ? override->second : entry.second));
     }
     lines.push_back("HEADER_END");
     return lines;
@@ -89,13 +85,10 @@ inline std::vector<std::string> fileLines(int version, const std::vector<std::st
                                           const std::map<std::string, std::string>& overrides = {},
                                           const std::vector<std::string>& leftOut = {}) {
     std::vector<std::string> lines{"# VLCF Version " + std::to_string(version)};
-    for (const std::string& line : headerLines(overrides, leftOut)) {
-        lines.push_back(line);
-    }
+    const std::vector<std::string> header = headerLines(overrides, leftOut);
+    lines.insert(lines.end(), header.begin(), header.end());
     lines.push_back(version == 2 ? version2ColumnHeader : version3ColumnHeader);
-    for (const std::string& row : rows) {
-        lines.push_back(row);
-    }
+    lines.insert(lines.end(), rows.begin(), rows.end());
     return lines;
 }
 
