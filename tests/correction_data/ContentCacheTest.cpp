@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 using CorrectionData::ContainerManagerContentCache;
 using CorrectionData::Content;
@@ -16,103 +17,75 @@ std::shared_ptr<Content> contentNamed(const std::string& name) {
     return content;
 }
 
-bool hasPath(const ContainerManagerContentCache& cache, const std::string& path) {
-    std::shared_ptr<Content> content;
-    return cache.cachedContentForCorrectionFilePath(path, content);
-}
-
-bool hasClip(const ContainerManagerContentCache& cache, const std::string& clip) {
-    std::shared_ptr<Content> content;
-    return cache.cachedContentForClipFilePath(clip, content);
+// Keys below /clips/ are clip paths, all others correction file paths.
+std::shared_ptr<Content> lookUp(const ContainerManagerContentCache& cache, const std::string& key) {
+    std::shared_ptr<Content> found = contentNamed("sentinel");
+    const bool hit = key.rfind("/clips/", 0) == 0
+                         ? cache.cachedContentForClipFilePath(key, found)
+                         : cache.cachedContentForCorrectionFilePath(key, found);
+    EXPECT_EQ(hit, found->header.clip.name != "sentinel") << key << ": output touched on a miss";
+    return hit ? found : nullptr;
 }
 
 } // namespace
 
-TEST(ContentCache, LookupsFillOutputOnlyOnHit) {
+TEST(ContentCache, EvictsFirstInFirstOutByCachingWithAllClipEntries) {
+    struct Step {
+        const char* clip; // empty: cached by correction file path only
+        const char* path;
+        std::vector<const char*> present;
+        std::vector<const char*> gone;
+    };
+    // Capacity 2; the comments show the queue of cachings after the step.
+    const std::vector<Step> steps{
+        {"/clips/a1.mov", "/a.vlcf", {"/a.vlcf", "/clips/a1.mov"}, {}}, // A
+        {"", "/b.vlcf", {"/a.vlcf", "/clips/a1.mov", "/b.vlcf"}, {}},   // A B
+        // The older A goes, and with it both clips of A.
+        {"/clips/a2.mov", "/a.vlcf", {"/b.vlcf"}, {"/a.vlcf", "/clips/a1.mov", "/clips/a2.mov"}},
+        {"", "/c.vlcf", {"/c.vlcf"}, {"/b.vlcf"}},            // B A C: B goes, stale A stays queued
+        {"", "/d.vlcf", {"/c.vlcf", "/d.vlcf"}, {}},          // A C D: stale A removes nothing
+        {"", "/e.vlcf", {"/d.vlcf", "/e.vlcf"}, {"/c.vlcf"}}, // C D E
+    };
     ContainerManagerContentCache cache(2);
-    const auto a = contentNamed("A");
-    cache.cacheContent("/clips/a.mov", "/a.vlcf", a);
-
-    std::shared_ptr<Content> found;
-    EXPECT_TRUE(cache.cachedContentForClipFilePath("/clips/a.mov", found));
-    EXPECT_EQ(found, a);
-    found.reset();
-    EXPECT_TRUE(cache.cachedContentForCorrectionFilePath("/a.vlcf", found));
-    EXPECT_EQ(found, a);
-
-    const auto sentinel = contentNamed("sentinel");
-    found = sentinel;
-    EXPECT_FALSE(cache.cachedContentForClipFilePath("/clips/other.mov", found));
-    EXPECT_FALSE(cache.cachedContentForCorrectionFilePath("/other.vlcf", found));
-    EXPECT_EQ(found, sentinel);
-}
-
-TEST(ContentCache, EvictsOldestCachingWithItsClipEntries) {
-    ContainerManagerContentCache cache(2);
-    cache.cacheContent("/clips/a1.mov", "/a.vlcf", contentNamed("A"));
-    cache.cacheContent("/b.vlcf", contentNamed("B"));
-    cache.cacheContent("/c.vlcf", contentNamed("C"));
-    EXPECT_FALSE(hasPath(cache, "/a.vlcf"));
-    EXPECT_FALSE(hasClip(cache, "/clips/a1.mov"));
-    EXPECT_TRUE(hasPath(cache, "/b.vlcf"));
-    EXPECT_TRUE(hasPath(cache, "/c.vlcf"));
-}
-
-TEST(ContentCache, RecachedPathIsEvictedByItsOlderQueueEntry) {
-    ContainerManagerContentCache cache(2);
-    cache.cacheContent("/clips/a1.mov", "/a.vlcf", contentNamed("A"));
-    cache.cacheContent("/b.vlcf", contentNamed("B"));
-    // Queue: A B A. Three entries: the older A goes, and with it both clips of A.
-    cache.cacheContent("/clips/a2.mov", "/a.vlcf", contentNamed("A again"));
-    EXPECT_FALSE(hasPath(cache, "/a.vlcf"));
-    EXPECT_FALSE(hasClip(cache, "/clips/a1.mov"));
-    EXPECT_FALSE(hasClip(cache, "/clips/a2.mov"));
-    EXPECT_TRUE(hasPath(cache, "/b.vlcf"));
-
-    // Queue: B A C. B goes; the stale A entry stays queued.
-    cache.cacheContent("/c.vlcf", contentNamed("C"));
-    EXPECT_FALSE(hasPath(cache, "/b.vlcf"));
-    EXPECT_TRUE(hasPath(cache, "/c.vlcf"));
-
-    // Queue: A C D. The stale A entry is popped and removes nothing.
-    cache.cacheContent("/d.vlcf", contentNamed("D"));
-    EXPECT_TRUE(hasPath(cache, "/c.vlcf"));
-    EXPECT_TRUE(hasPath(cache, "/d.vlcf"));
-
-    // Queue: C D E. C goes.
-    cache.cacheContent("/e.vlcf", contentNamed("E"));
-    EXPECT_FALSE(hasPath(cache, "/c.vlcf"));
-    EXPECT_TRUE(hasPath(cache, "/d.vlcf"));
-    EXPECT_TRUE(hasPath(cache, "/e.vlcf"));
+    for (std::size_t step = 0; step < steps.size(); ++step) {
+        const Step& s = steps[step];
+        const std::string name = std::string(s.path) + " " + std::to_string(step);
+        if (*s.clip != '\0') {
+            cache.cacheContent(s.clip, s.path, contentNamed(name));
+        } else {
+            cache.cacheContent(s.path, contentNamed(name));
+        }
+        for (const char* key : s.present) {
+            EXPECT_NE(lookUp(cache, key), nullptr) << "step " << step << ": " << key;
+        }
+        for (const char* key : s.gone) {
+            EXPECT_EQ(lookUp(cache, key), nullptr) << "step " << step << ": " << key;
+        }
+    }
 }
 
 TEST(ContentCache, CapacityZeroNeverEvicts) {
     ContainerManagerContentCache cache(0);
     for (int index = 0; index < 500; ++index) {
-        cache.cacheContent("/clip" + std::to_string(index), "/" + std::to_string(index) + ".vlcf",
+        cache.cacheContent("/clips/" + std::to_string(index), "/" + std::to_string(index),
                            contentNamed("X"));
     }
     for (int index = 0; index < 500; ++index) {
-        EXPECT_TRUE(hasClip(cache, "/clip" + std::to_string(index))) << index;
+        EXPECT_NE(lookUp(cache, "/clips/" + std::to_string(index)), nullptr) << index;
     }
 }
 
-TEST(ContentCache, TwoClipsShareOnePathAndRecachingReplacesContent) {
+TEST(ContentCache, ClipsSharingAPathSeeTheLatestContentAndGoWithIt) {
     ContainerManagerContentCache cache(10);
-    const auto first = contentNamed("first");
+    cache.cacheContent("/clips/x.mov", "/shared.vlcf", contentNamed("first"));
     const auto second = contentNamed("second");
-    cache.cacheContent("/clips/x.mov", "/shared.vlcf", first);
     cache.cacheContent("/clips/y.mov", "/shared.vlcf", second);
-
-    std::shared_ptr<Content> found;
-    ASSERT_TRUE(cache.cachedContentForClipFilePath("/clips/x.mov", found));
-    EXPECT_EQ(found, second);
-    ASSERT_TRUE(cache.cachedContentForClipFilePath("/clips/y.mov", found));
-    EXPECT_EQ(found, second);
+    EXPECT_EQ(lookUp(cache, "/clips/x.mov"), second);
+    EXPECT_EQ(lookUp(cache, "/clips/y.mov"), second);
 
     cache.removeAllDataRelatedToCorrectionFilePath("/shared.vlcf");
-    EXPECT_FALSE(hasClip(cache, "/clips/x.mov"));
-    EXPECT_FALSE(hasClip(cache, "/clips/y.mov"));
+    EXPECT_EQ(lookUp(cache, "/clips/x.mov"), nullptr);
+    EXPECT_EQ(lookUp(cache, "/clips/y.mov"), nullptr);
 }
 
 TEST(ContentCache, EvictedContentIsFreedWhenNoOneHoldsIt) {

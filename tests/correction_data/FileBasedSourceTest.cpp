@@ -1,7 +1,6 @@
 #include "correction_data/ContainerManager.h"
 #include "correction_data/CorrectionFileBasedContainerManagerDataSource.h"
 #include "correction_data/DataNotAvailableException.h"
-#include "correction_data/FileMismatchException.h"
 #include "correction_data/ManagedContainer.h"
 #include "correction_file/NotFoundException.h"
 #include "correction_file/NotReadableException.h"
@@ -10,6 +9,7 @@
 
 #include <boost/filesystem.hpp>
 
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -19,20 +19,18 @@ using CorrectionData::CorrectionFileBasedContainerManagerDataSource;
 
 namespace {
 
-const std::string fixture =
-    std::string(VELOR_TEST_DATA_DIR) + "/correction_file/valid_version3.vlcf";
-
 // A clip tree in a fresh temporary directory, deep enough that the search
 // never climbs out of it:
 //   root/a/b/c/d/e/day1/A001C003.mov
-//   root/a/b/c/d/e/day1/lens/A001C003.vlcf (the fixture, naming A001C003.mov)
+//   root/a/b/c/d/e/day1/lens/A001C003.vlcf (a valid file naming A001C003.mov)
 class FileBasedSourceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         root_ = fs::temp_directory_path() / fs::unique_path("velor-source-%%%%-%%%%-%%%%");
         shoot_ = root_ / "a" / "b" / "c" / "d" / "e";
         fs::create_directories(shoot_ / "day1" / "lens");
-        fs::copy_file(fixture, correctionFile());
+        fs::copy_file(std::string(VELOR_TEST_DATA_DIR) + "/correction_file/valid_version3.vlcf",
+                      correctionFile());
         std::ofstream(clipPath()) << "not a real clip";
     }
     void TearDown() override { fs::remove_all(root_); }
@@ -42,48 +40,11 @@ protected:
         return (shoot_ / "day1" / "lens" / "A001C003.vlcf").string();
     }
 
-    CorrectionFileBasedContainerManagerDataSource source{CorrectionFile::LevelOfDepth{1, 5, 2}};
     fs::path root_;
     fs::path shoot_;
 };
 
-Content contentWithStaleFrames() {
-    Content content;
-    content.header.clip.name = "stale";
-    content.frames[999].timecode = "stale";
-    return content;
-}
-
 } // namespace
-
-TEST_F(FileBasedSourceTest, FindsReadsAndParsesTheClipsFile) {
-    std::string foundPath;
-    Content content = contentWithStaleFrames();
-    source.content(clipPath(), foundPath, content);
-    EXPECT_EQ(foundPath, correctionFile());
-    EXPECT_EQ(content.header.clip.videoFileName, "A001C003.mov");
-    ASSERT_FALSE(content.frames.empty());
-    EXPECT_EQ(content.frames.count(999), 0U) << "old frames must be replaced";
-    EXPECT_EQ(content.frames.begin()->second.timecode.find('.'), std::string::npos);
-}
-
-TEST_F(FileBasedSourceTest, ReadsAGivenFileWithoutClipCheck) {
-    Content content = contentWithStaleFrames();
-    source.content(correctionFile(), content);
-    EXPECT_EQ(content.header.clip.videoFileName, "A001C003.mov");
-    EXPECT_EQ(content.frames.count(999), 0U);
-}
-
-TEST_F(FileBasedSourceTest, FailuresLeaveTheContentUntouched) {
-    Content content = contentWithStaleFrames();
-    EXPECT_THROW(source.content((root_ / "missing.vlcf").string(), content),
-                 CorrectionFile::NotReadableException);
-    std::string foundPath;
-    EXPECT_THROW(source.content((shoot_ / "day1" / "B009C001.mov").string(), foundPath, content),
-                 CorrectionFile::NotFoundException);
-    EXPECT_EQ(content.header.clip.name, "stale");
-    EXPECT_EQ(content.frames.count(999), 1U);
-}
 
 TEST_F(FileBasedSourceTest, ContainersThroughTheManagerShareOneParse) {
     auto manager = std::make_shared<CorrectionData::ContainerManager>(
@@ -100,6 +61,7 @@ TEST_F(FileBasedSourceTest, ContainersThroughTheManagerShareOneParse) {
     byFile.frameData(1U, fromFile);
     EXPECT_EQ(fromPath.number, fromFile.number);
     EXPECT_EQ(fromPath.timecode, fromFile.timecode);
+    EXPECT_EQ(fromPath.timecode.find('.'), std::string::npos) << fromPath.timecode;
 
     // Deleting the file does not matter while the content stays cached.
     fs::remove(correctionFile());
@@ -114,4 +76,16 @@ TEST_F(FileBasedSourceTest, ContainersThroughTheManagerShareOneParse) {
         EXPECT_STREQ(error.what(), "Header of the metadata is not available. Correction file "
                                    "does not belong to the clip.");
     }
+}
+
+TEST_F(FileBasedSourceTest, AMissingFileIsNotReadableAndAClipWithoutOneHasNone) {
+    CorrectionFileBasedContainerManagerDataSource source{CorrectionFile::LevelOfDepth{1, 5, 2}};
+    Content content;
+    std::string foundPath;
+    EXPECT_THROW(source.content((root_ / "missing.vlcf").string(), content),
+                 CorrectionFile::NotReadableException);
+    EXPECT_THROW(source.content((shoot_ / "day1" / "B009C001.mov").string(), foundPath, content),
+                 CorrectionFile::NotFoundException);
+    source.content(clipPath(), foundPath, content);
+    EXPECT_EQ(foundPath, correctionFile());
 }
