@@ -15,9 +15,7 @@ TEST(ImageSequenceTest, HashesAndPrintfFieldsNameTheSameFiles) {
     }
     EXPECT_EQ(ImageSequence("/p/plate.#.exr").framePath(1001), "/p/plate.1001.exr");
     EXPECT_EQ(ImageSequence("/p/plate.%d.exr").framePath(3), "/p/plate.3.exr");
-}
-
-TEST(ImageSequenceTest, APathWithoutFieldIsOneImage) {
+    // A path without a field is one image.
     const ImageSequence image("/p/still.1001.exr");
     EXPECT_FALSE(image.isSequence());
     EXPECT_EQ(image.framePath(5), "/p/still.1001.exr");

@@ -28,7 +28,6 @@ public:
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-    const boost::filesystem::path& path() const { return path_; }
 
 private:
     boost::filesystem::path path_;
@@ -73,27 +72,14 @@ inline ToolRun runProgram(const std::string& program, const std::vector<std::str
     return run;
 }
 
-inline ToolRun runTool(const std::vector<std::string>& arguments,
-                       const TemporaryDirectory& scratch) {
-    return runProgram(VELOR_CLI_PATH, arguments, scratch);
-}
-
-// A clip name of its own for each sample: the correction file search looks
-// through the parent directories, which other tests share.
-inline std::string uniqueClipName() {
-    return boost::filesystem::unique_path("clip%%%%%%%%%%%%").string();
-}
-
-// Generates the sample plate: DIRECTORY/NAME.1001.exr onwards, NAME.vlcf and
-// the undistorted chart in DIRECTORY/ideal.
-inline void generateSample(const std::string& directory, const std::string& name, int frames,
-                           int width = 320, int height = 170) {
+// Generates a 320 x 170 sample plate: DIRECTORY/NAME.1001.exr onwards,
+// NAME.vlcf and the undistorted chart in DIRECTORY/ideal.
+inline void generateSample(const std::string& directory, const std::string& name, int frames) {
     TemporaryDirectory scratch;
-    const ToolRun run =
-        runProgram(VELOR_SAMPLE_PLATE_PATH,
-                   {directory, "--name", name, "--width", std::to_string(width), "--height",
-                    std::to_string(height), "--frames", std::to_string(frames), "--ideal"},
-                   scratch);
+    const ToolRun run = runProgram(VELOR_SAMPLE_PLATE_PATH,
+                                   {directory, "--name", name, "--width", "320", "--height", "170",
+                                    "--frames", std::to_string(frames), "--ideal"},
+                                   scratch);
     if (run.status != 0) {
         throw std::runtime_error("sample generation failed: " + run.errors);
     }
