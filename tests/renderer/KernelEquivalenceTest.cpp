@@ -18,6 +18,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using PixelFrames::Frame;
@@ -101,181 +102,106 @@ std::string nameOf(const Size& size, std::size_t variant) {
     return name.str();
 }
 
-struct DistortionCase {
-    float imageRadius;
-    Coefficients coefficients;
-};
-
-const std::vector<DistortionCase>& distortionCases() {
-    static const std::vector<DistortionCase> list{
-        {20.0F, {0.0F, 1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}},              // identity
-        {20.0F, {0.0F, 1.0F, 0.0F, 0.0005F, 0.0F, 0.0F, 0.0F}},           // pincushion
-        {20.0F, {0.0F, 1.0F, 0.0F, -0.0004F, 0.0F, 1e-7F, 0.0F}},         // barrel
-        {21.3F, {0.01F, 0.98F, 0.002F, -0.0003F, 4e-6F, -2e-8F, 5e-10F}}, // all orders
-        {20.0F, {0.0F, 2.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}},              // integral sources
-        {20.0F, {0.0F, 0.5F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}},              // half-pixel sources
-        {20.0F, {0.0F, -1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}},             // mirrored
-        {20.0F, {0.0F, 1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 1e30F}},             // infinities
-        {1e-30F, {1e30F, 1e30F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}},           // beyond the numbers
-    };
-    return list;
-}
-
-int setDistortionArguments(cl_kernel kernel, cl_uint first, const Size& size,
-                           const DistortionCase& lens) {
-    Renderer::KernelArgumentSequence arguments(kernel, first);
-    arguments.add(cl_uint{size.width})
-        .add(cl_uint{size.height})
-        .add(cl_uint{size.width})
-        .add(cl_uint{size.height})
-        .add(cl_float{lens.imageRadius});
-    for (const float coefficient : lens.coefficients) {
-        arguments.add(cl_float{coefficient});
-    }
-    return arguments.status();
-}
-
-struct ShadingCase {
+// A lens as both the first programs and the renderers take it; the last two values only
+// for shading.
+struct Lens {
     float imageRadius;
     Coefficients coefficients;
     std::uint8_t reverse;
     float gamma;
 };
 
-const std::vector<ShadingCase>& shadingCases() {
-    constexpr Coefficients fallOff{100.0F, 0.0F, -0.12F, 0.0F, 0.0002F, 0.0F, 0.0F};
-    constexpr Coefficients fitted{100.0F, 0.3F, -0.21F, 0.004F, 1e-4F, -3e-6F, 2e-8F};
-    constexpr Coefficients dark{0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F};
-    static const std::vector<ShadingCase> list{
-        {20.0F, fallOff, 0, 1.0F}, {20.0F, fallOff, 1, 1.0F}, {23.7F, fitted, 0, 1.0F},
-        {23.7F, fitted, 1, 1.0F},  {0.0F, fallOff, 0, 1.0F},  {20.0F, dark, 0, 1.0F},
-        {20.0F, dark, 1, 1.0F},    {20.0F, fallOff, 0, 2.2F}, {20.0F, fitted, 1, 0.45F},
-    };
-    return list;
+const std::vector<Lens> distortionLenses{
+    {20.0F, {0.0F, 1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},              // identity
+    {20.0F, {0.0F, 1.0F, 0.0F, 0.0005F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},           // pincushion
+    {20.0F, {0.0F, 1.0F, 0.0F, -0.0004F, 0.0F, 1e-7F, 0.0F}, 0, 1.0F},         // barrel
+    {21.3F, {0.01F, 0.98F, 0.002F, -0.0003F, 4e-6F, -2e-8F, 5e-10F}, 0, 1.0F}, // all orders
+    {20.0F, {0.0F, 2.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},              // integral
+    {20.0F, {0.0F, 0.5F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},              // half-pixel
+    {20.0F, {0.0F, -1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},             // mirrored
+    {20.0F, {0.0F, 1.0F, 0.0F, 0.0F, 0.0F, 0.0F, 1e30F}, 0, 1.0F},             // infinities
+    {1e-30F, {1e30F, 1e30F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F}, 0, 1.0F},           // beyond
+};
+
+constexpr Coefficients fallOff{100.0F, 0.0F, -0.12F, 0.0F, 0.0002F, 0.0F, 0.0F};
+constexpr Coefficients fitted{100.0F, 0.3F, -0.21F, 0.004F, 1e-4F, -3e-6F, 2e-8F};
+constexpr Coefficients dark{0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F, 0.0F};
+const std::vector<Lens> shadingLenses{
+    {20.0F, fallOff, 0, 1.0F}, {20.0F, fallOff, 1, 1.0F}, {23.7F, fitted, 0, 1.0F},
+    {23.7F, fitted, 1, 1.0F},  {0.0F, fallOff, 0, 1.0F},  {20.0F, dark, 0, 1.0F},
+    {20.0F, dark, 1, 1.0F},    {20.0F, fallOff, 0, 2.2F}, {20.0F, fitted, 1, 0.45F},
+};
+
+void configure(DistortionRenderer& renderer, const Lens& lens) {
+    renderer.imageRadius = lens.imageRadius;
+    renderer.frameSizeImageRadius = 20.0F;
+    renderer.coefficients = lens.coefficients;
 }
 
-int setShadingArguments(cl_kernel kernel, cl_uint first, const Size& size,
-                        const ShadingCase& lens) {
-    Renderer::KernelArgumentSequence arguments(kernel, first);
-    arguments.add(cl_uint{size.width})
-        .add(cl_uint{size.height})
-        .add(cl_uint{size.width})
-        .add(cl_uint{size.height})
-        .add(cl_float{lens.imageRadius});
-    for (const float coefficient : lens.coefficients) {
-        arguments.add(cl_float{coefficient});
+void configure(ShadingRenderer& renderer, const Lens& lens) {
+    renderer.imageRadius = lens.imageRadius;
+    renderer.coefficients = lens.coefficients;
+    renderer.reverse = lens.reverse;
+    renderer.gamma = lens.gamma;
+}
+
+// Every size and lens, image and map, through the renderer and through the first program.
+template <typename SomeRenderer>
+void expectTheBitsOfTheFirstProgram(const char* source, const std::string& kernelName,
+                                    const std::vector<Lens>& lenses) {
+    constexpr bool shading = std::is_same_v<SomeRenderer, ShadingRenderer>;
+    SomeRenderer renderer;
+    Size size{};
+    Lens lens{};
+    const auto arguments = [&](cl_kernel kernel, cl_uint first) {
+        Renderer::KernelArgumentSequence sequence(kernel, first);
+        sequence.add(cl_uint{size.width})
+            .add(cl_uint{size.height})
+            .add(cl_uint{size.width})
+            .add(cl_uint{size.height})
+            .add(cl_float{lens.imageRadius});
+        for (const float coefficient : lens.coefficients) {
+            sequence.add(cl_float{coefficient});
+        }
+        if (shading) {
+            sequence.add(cl_uchar{lens.reverse}).add(cl_float{lens.gamma});
+        }
+        return sequence.status();
+    };
+    OpenCLKernel<float> image(source, kernelName,
+                              [&](cl_kernel kernel) { return arguments(kernel, 2); });
+    OpenCLKernel<float> map(source, kernelName + "Map",
+                            [&](cl_kernel kernel) { return arguments(kernel, 1); });
+    for (const Size& current : sizes()) {
+        size = current;
+        renderer.currentWidth = renderer.originalWidth = size.width;
+        renderer.currentHeight = renderer.originalHeight = size.height;
+        const Frame input = edgeFrame(size.width, size.height);
+        for (std::size_t variant = 0; variant < lenses.size(); ++variant) {
+            lens = lenses[variant];
+            configure(renderer, lens);
+            for (const bool outputMap : {false, true}) {
+                const float* frame = outputMap ? nullptr : input.values.data();
+                Frame expected(size.width, size.height);
+                (outputMap ? map : image).execute(input.bytes(), expected.values.data(), frame);
+                renderer.outputMap = outputMap;
+                Frame actual(size.width, size.height);
+                renderer.render(frame, actual.values.data(), input.bytes());
+                EXPECT_TRUE(identical(expected, actual))
+                    << nameOf(size, variant) << (outputMap ? " map" : " image");
+            }
+        }
     }
-    arguments.add(cl_uchar{lens.reverse}).add(cl_float{lens.gamma});
-    return arguments.status();
 }
 
 } // namespace
 
-TEST(KernelEquivalence, DistortionImagesAreBitForBitThoseOfTheFirstProgram) {
-    DistortionRenderer renderer;
-    Size size{};
-    DistortionCase lens{};
-    OpenCLKernel<float> reference(
-        ReferenceKernels::distortion, "distortion",
-        [&](cl_kernel kernel) { return setDistortionArguments(kernel, 2, size, lens); });
-    for (const Size& current : sizes()) {
-        size = current;
-        const Frame input = edgeFrame(size.width, size.height);
-        for (std::size_t variant = 0; variant < distortionCases().size(); ++variant) {
-            lens = distortionCases()[variant];
-            Frame expected(size.width, size.height);
-            reference.execute(input.bytes(), expected.values.data(), input.values.data());
-
-            renderer.currentWidth = renderer.originalWidth = size.width;
-            renderer.currentHeight = renderer.originalHeight = size.height;
-            renderer.imageRadius = lens.imageRadius;
-            renderer.frameSizeImageRadius = 20.0F;
-            renderer.coefficients = lens.coefficients;
-            renderer.outputMap = false;
-            Frame actual(size.width, size.height);
-            renderer.render(input.values.data(), actual.values.data(), input.bytes());
-            EXPECT_TRUE(identical(expected, actual)) << nameOf(size, variant);
-        }
-    }
+TEST(KernelEquivalence, DistortionIsBitForBitThatOfTheFirstProgram) {
+    expectTheBitsOfTheFirstProgram<DistortionRenderer>(ReferenceKernels::distortion, "distortion",
+                                                       distortionLenses);
 }
 
-TEST(KernelEquivalence, DistortionMapsAreBitForBitThoseOfTheFirstProgram) {
-    DistortionRenderer renderer;
-    const DistortionCase& lens = distortionCases()[2];
-    Size size{};
-    OpenCLKernel<float> reference(
-        ReferenceKernels::distortion, "distortionMap",
-        [&](cl_kernel kernel) { return setDistortionArguments(kernel, 1, size, lens); });
-    for (const Size& current : sizes()) {
-        size = current;
-        Frame expected(size.width, size.height);
-        reference.execute(expected.bytes(), expected.values.data(), nullptr);
-
-        renderer.currentWidth = renderer.originalWidth = size.width;
-        renderer.currentHeight = renderer.originalHeight = size.height;
-        renderer.imageRadius = lens.imageRadius;
-        renderer.frameSizeImageRadius = 20.0F;
-        renderer.coefficients = lens.coefficients;
-        renderer.outputMap = true;
-        Frame actual(size.width, size.height);
-        renderer.render(nullptr, actual.values.data(), actual.bytes());
-        EXPECT_TRUE(identical(expected, actual)) << nameOf(size, 0);
-    }
-}
-
-TEST(KernelEquivalence, ShadingImagesAreBitForBitThoseOfTheFirstProgram) {
-    ShadingRenderer renderer;
-    Size size{};
-    ShadingCase lens{};
-    OpenCLKernel<float> reference(ReferenceKernels::shading, "shading", [&](cl_kernel kernel) {
-        return setShadingArguments(kernel, 2, size, lens);
-    });
-    for (const Size& current : sizes()) {
-        size = current;
-        const Frame input = edgeFrame(size.width, size.height);
-        for (std::size_t variant = 0; variant < shadingCases().size(); ++variant) {
-            lens = shadingCases()[variant];
-            Frame expected(size.width, size.height);
-            reference.execute(input.bytes(), expected.values.data(), input.values.data());
-
-            renderer.currentWidth = renderer.originalWidth = size.width;
-            renderer.currentHeight = renderer.originalHeight = size.height;
-            renderer.imageRadius = lens.imageRadius;
-            renderer.coefficients = lens.coefficients;
-            renderer.reverse = lens.reverse;
-            renderer.gamma = lens.gamma;
-            renderer.outputMap = false;
-            Frame actual(size.width, size.height);
-            renderer.render(input.values.data(), actual.values.data(), input.bytes());
-            EXPECT_TRUE(identical(expected, actual)) << nameOf(size, variant);
-        }
-    }
-}
-
-TEST(KernelEquivalence, ShadingMapsAreBitForBitThoseOfTheFirstProgram) {
-    ShadingRenderer renderer;
-    Size size{};
-    ShadingCase lens{};
-    OpenCLKernel<float> reference(ReferenceKernels::shading, "shadingMap", [&](cl_kernel kernel) {
-        return setShadingArguments(kernel, 1, size, lens);
-    });
-    for (const Size& current : sizes()) {
-        size = current;
-        for (std::size_t variant = 0; variant < shadingCases().size(); ++variant) {
-            lens = shadingCases()[variant];
-            Frame expected(size.width, size.height);
-            reference.execute(expected.bytes(), expected.values.data(), nullptr);
-
-            renderer.currentWidth = renderer.originalWidth = size.width;
-            renderer.currentHeight = renderer.originalHeight = size.height;
-            renderer.imageRadius = lens.imageRadius;
-            renderer.coefficients = lens.coefficients;
-            renderer.reverse = lens.reverse;
-            renderer.gamma = lens.gamma;
-            renderer.outputMap = true;
-            Frame actual(size.width, size.height);
-            renderer.render(nullptr, actual.values.data(), actual.bytes());
-            EXPECT_TRUE(identical(expected, actual)) << nameOf(size, variant);
-        }
-    }
+TEST(KernelEquivalence, ShadingIsBitForBitThatOfTheFirstProgram) {
+    expectTheBitsOfTheFirstProgram<ShadingRenderer>(ReferenceKernels::shading, "shading",
+                                                    shadingLenses);
 }
