@@ -10,7 +10,6 @@
 #include <vector>
 
 using CorrectionData::ContainerManager;
-using CorrectionData::ContainerManagerDataSource;
 using CorrectionData::Content;
 using CorrectionData::FileMismatchException;
 
@@ -18,7 +17,7 @@ namespace {
 
 // Serves the clip /clips/NAME.mov from /vlcf/NAME.vlcf, a file naming
 // NAME.mov; names starting with "missing" fail. Counts the files read.
-class FakeFileSource : public ContainerManagerDataSource {
+class FakeFileSource : public CorrectionData::ContainerManagerDataSource {
 public:
     explicit FakeFileSource(std::atomic<int>& reads) : reads_(reads) {}
 
@@ -47,83 +46,54 @@ private:
     std::atomic<int>& reads_;
 };
 
-class ContainerManagerTest : public ::testing::Test {
-protected:
-    ContainerManager makeManager(unsigned int capacity) {
-        return ContainerManager(std::make_unique<FakeFileSource>(reads), capacity);
-    }
-    std::atomic<int> reads{0};
-};
-
 } // namespace
 
-TEST_F(ContainerManagerTest, ReadsEachFileOnceUntilEvictedAndCachesNoFailure) {
-    auto manager = makeManager(2);
+TEST(ContainerManager, ReadsEachMatchingFileOnceUntilEvictedAndCachesNoFailure) {
+    std::atomic<int> reads{0};
+    ContainerManager manager(std::make_unique<FakeFileSource>(reads), 2);
     std::shared_ptr<Content> first;
     std::shared_ptr<Content> second;
-    manager.shareContent("/clips/A.mov", first);
-    manager.shareContent("/clips/A.mov", second);
-    ASSERT_TRUE(first);
-    EXPECT_EQ(first, second);
-    EXPECT_EQ(first->header.clip.videoFileName, "A.mov");
-    EXPECT_EQ(reads.load(), 1);
-
-    std::shared_ptr<Content> failed;
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_THROW(manager.shareContent("/clips/missing.mov", failed), Exception);
-        EXPECT_THROW(manager.shareContent("missing.mov", "/vlcf/missing.vlcf", failed), Exception);
-    }
-    EXPECT_FALSE(failed);
-
-    // A B C: A is evicted and read again, C stays cached.
-    manager.shareContent("/clips/B.mov", second);
-    manager.shareContent("/clips/C.mov", second);
-    manager.shareContent("/clips/C.mov", second);
-    EXPECT_EQ(reads.load(), 3);
-    manager.shareContent("/clips/A.mov", second);
-    EXPECT_EQ(reads.load(), 4);
-}
-
-TEST_F(ContainerManagerTest, ExplicitFileNamingAnotherClipIsRejectedBeforeCaching) {
-    auto manager = makeManager(100);
-    std::shared_ptr<Content> content;
+    EXPECT_THROW(manager.shareContent("/clips/missing.mov", first), Exception);
+    EXPECT_THROW(manager.shareContent("missing.mov", "/vlcf/missing.vlcf", first), Exception);
     try {
-        manager.shareContent("A001.mov", "/vlcf/B002.vlcf", content);
-        FAIL() << "no FileMismatchException";
+        manager.shareContent("A.mov", "/vlcf/B.vlcf", first);
+        ADD_FAILURE() << "no FileMismatchException";
     } catch (const FileMismatchException& error) {
         EXPECT_EQ(error.detailedDescription(), "Correction file does not belong to the clip.\n"
-                                               "Clip File Name: \"A001.mov\"\n"
-                                               "Correction File Path: \"/vlcf/B002.vlcf\"\n"
-                                               "Clip File Name in Correction File: \"B002.mov\"\n");
-        EXPECT_EQ(error.clipFileNameInCorrectionFile, "B002.mov");
+                                               "Clip File Name: \"A.mov\"\n"
+                                               "Correction File Path: \"/vlcf/B.vlcf\"\n"
+                                               "Clip File Name in Correction File: \"B.mov\"\n");
     }
-    EXPECT_FALSE(content);
-    // Not cached: the matching request reads the file again. The video file
-    // name and the clip name both match.
-    std::shared_ptr<Content> byClipName;
-    manager.shareContent("B002.mov", "/vlcf/B002.vlcf", content);
-    manager.shareContent("B002", "/vlcf/B002.vlcf", byClipName);
-    EXPECT_EQ(content, byClipName);
+    EXPECT_FALSE(first);
+    // Not cached: the matching request reads B again. The video file name and
+    // the clip name both match; once cached, a mismatch is still rejected.
+    manager.shareContent("B.mov", "/vlcf/B.vlcf", first);
+    manager.shareContent("B", "/vlcf/B.vlcf", second);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first, second);
+    EXPECT_THROW(manager.shareContent("b.mov", "/vlcf/B.vlcf", second), FileMismatchException);
     EXPECT_EQ(reads.load(), 2);
 
-    // Once cached, a mismatch is still rejected and the content stays cached.
-    EXPECT_THROW(manager.shareContent("b002.mov", "/vlcf/B002.vlcf", content),
-                 FileMismatchException);
-    manager.shareContent("B002", "/vlcf/B002.vlcf", content);
-    EXPECT_EQ(reads.load(), 2);
+    // B C D: B is evicted and read again, D stays cached.
+    manager.shareContent("/clips/C.mov", second);
+    manager.shareContent("/clips/D.mov", second);
+    manager.shareContent("/clips/D.mov", second);
+    EXPECT_EQ(reads.load(), 4);
+    manager.shareContent("/clips/B.mov", second);
+    EXPECT_EQ(reads.load(), 5);
 }
 
-TEST_F(ContainerManagerTest, ConcurrentRequestsAlwaysGetTheirOwnClip) {
-    auto manager = makeManager(100);
+TEST(ContainerManager, ConcurrentRequestsAlwaysGetTheirOwnClip) {
+    std::atomic<int> reads{0};
+    ContainerManager manager(std::make_unique<FakeFileSource>(reads), 100);
     constexpr int clipCount = 200;
-    constexpr int threadCount = 8;
     std::atomic<int> wrongAnswers{0};
     std::vector<std::thread> threads;
-    for (int thread = 0; thread < threadCount; ++thread) {
+    for (int thread = 0; thread < 8; ++thread) {
         threads.emplace_back([&, thread] {
             for (int round = 0; round < 3 * clipCount; ++round) {
-                const int clip = (round * 7 + thread * 13) % clipCount;
-                const std::string stem = "C" + std::to_string(clip);
+                const std::string stem =
+                    "C" + std::to_string((round * 7 + thread * 13) % clipCount);
                 std::shared_ptr<Content> content;
                 if (round % 3 == 0) {
                     manager.shareContent(stem + ".mov", "/vlcf/" + stem + ".vlcf", content);
