@@ -6,8 +6,6 @@
 #include "DDImageStandIn/StandInRead.h"
 #include "nuke/LensCorrection.h"
 
-#include <gtest/gtest.h>
-
 #include <boost/filesystem.hpp>
 
 #include <fstream>
@@ -33,26 +31,24 @@ inline DDImageStandIn::StandInRead& reader(const Node& node) {
     return dynamic_cast<DDImageStandIn::StandInRead&>(*node.op());
 }
 
-inline void setKnob(const Node& node, const std::string& name, double value) {
-    DD::Image::Knob* knob = node.knob(name);
-    if (knob == nullptr) {
+inline DD::Image::Knob& knob(const Node& node, const std::string& name) {
+    DD::Image::Knob* found = node.knob(name);
+    if (found == nullptr) {
         throw std::runtime_error("no knob " + name);
     }
-    knob->set_value(value);
+    return *found;
+}
+
+inline void setKnob(const Node& node, const std::string& name, double value) {
+    knob(node, name).set_value(value);
 }
 
 inline double knobValue(const Node& node, const std::string& name) {
-    DD::Image::Knob* knob = node.knob(name);
-    if (knob == nullptr) {
-        throw std::runtime_error("no knob " + name);
-    }
-    return knob->get_value();
+    return knob(node, name).get_value();
 }
 
-// A clip in a fresh temporary directory with its correction file beside it
-// (the fixture names A001C003.mov, an ALEXA Mini LF 4448 x 3096 clip whose
-// frames carry the timecodes 10:00:00:00 to 10:00:00:02), and a Read node
-// that reads it the way the host would for ARRI QuickTime.
+// A temporary directory holding A001C003.mov (an ALEXA Mini LF 4448 x 3096 clip of the
+// timecodes 10:00:00:00 to 10:00:00:02) with its correction file beside it.
 class ClipDirectory {
 public:
     ClipDirectory()
@@ -62,7 +58,7 @@ public:
         boost::filesystem::copy_file(std::string(VELOR_TEST_DATA_DIR) +
                                          "/correction_file/valid_version3.vlcf",
                                      root_ / "day1" / "A001C003.vlcf");
-        std::ofstream((root_ / "day1" / "A001C003.mov").string()) << "not a real clip";
+        std::ofstream(clipPath()) << "not a real clip";
     }
     ~ClipDirectory() {
         boost::system::error_code ignored;
@@ -74,12 +70,12 @@ public:
     const boost::filesystem::path& root() const { return root_; }
     std::string clipPath() const { return (root_ / "day1" / "A001C003.mov").string(); }
 
-    // A Read of the clip's second frame, in a frame size of the clip's aspect ratio.
-    std::unique_ptr<Node> read(int width = 144, int height = 100) const {
+    // A Read of the clip's second frame as the host reads ARRI QuickTime.
+    std::unique_ptr<Node> read() const {
         std::unique_ptr<Node> node = Node::make<DDImageStandIn::StandInRead>();
         DDImageStandIn::StandInRead& read = reader(*node);
         read.filename(clipPath().c_str());
-        read.setFormat(width, height);
+        read.setFormat(144, 100);
         read.setFrameRange(1, 3);
         read.metadata().setData("quicktime/arri/camera/CameraClipName", "A001C003.mov");
         read.metadata().setData("input/timecode", "10:00:00:01");
