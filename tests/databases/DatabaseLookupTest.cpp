@@ -42,7 +42,7 @@ std::string keyFor(const CsvStringBasedMetadataDatabase& database, MetadataKind 
     return key;
 }
 
-// Asks for the shared instance from many threads released together; all must get the same one.
+// Threads released together ask for the shared instance; all must get the same one.
 template <typename Database>
 void expectOneInstanceForManyThreads() {
     constexpr int threadCount = 16;
@@ -65,7 +65,6 @@ void expectOneInstanceForManyThreads() {
     for (const Database* instance : instances) {
         EXPECT_EQ(instance, instances.front());
     }
-    EXPECT_EQ(Database::sharedInstance(), instances.front());
 }
 
 } // namespace
@@ -78,27 +77,11 @@ TEST(RecordingFormatLookup, MatchesManufacturerAndModelIgnoringCaseButFormatName
     EXPECT_EQ(names, std::vector<std::string>{"MPC-3610"});
 
     const Formats formats = formatsOf(formatDatabase(), "blackmagic", "BLACKMAGIC URSA MINI 4.6K");
-    EXPECT_EQ(formats.size(), 8U);
     EXPECT_EQ(formats.count("4.6K (16:9)"), 0U);
     const RecordingFormat& format = formats.at("4.6k (16:9)");
     EXPECT_EQ(format.sensorWidth, 25.34F);
-    EXPECT_EQ(format.sensorHeight, 14.25F);
-    EXPECT_EQ(format.pixelWidth, 4608U);
     EXPECT_EQ(format.pixelHeight, 2592U);
     EXPECT_NEAR(format.sensorRadius, 14.5360, 1e-4);
-}
-
-TEST(RecordingFormatLookup, LaterRowsWinAcrossLetterCase) {
-    const CsvStringBasedRecordingFormatDatabase database({"Acme;One;;Wide;10;5;1000;500",
-                                                          "acme;ONE;sensor;Wide;20;10;2000;1000",
-                                                          "ACME;one;;wide;1;1;1;1"});
-    const Formats found = formatsOf(database, "Acme", "One");
-    ASSERT_EQ(found.size(), 2U);
-    EXPECT_EQ(found.at("Wide").pixelWidth, 2000U);
-    EXPECT_EQ(found.at("wide").pixelWidth, 1U);
-    std::vector<std::string> manufacturers;
-    database.cameraManufacturers(manufacturers);
-    EXPECT_EQ(manufacturers, std::vector<std::string>{"Acme"});
 }
 
 TEST(MetadataKeyLookup, FindsEveryRowOfTheTableIgnoringCase) {
@@ -117,68 +100,60 @@ TEST(MetadataKeyLookup, FindsEveryRowOfTheTableIgnoringCase) {
               "exr/interim.clip.cameraClipName");
 }
 
-TEST(MetadataKeyLookup, LaterRowsWinAndKindNamesMatchExactly) {
+// Names match ignoring case, ordered by unsigned bytes; format and kind names match exactly.
+TEST(DatabaseLookup, LaterRowsWinAcrossLetterCase) {
+    const Formats formats =
+        formatsOf(CsvStringBasedRecordingFormatDatabase({"Acme;One;;Wide;10;5;1000;500",
+                                                         "acme;ONE;sensor;Wide;20;10;2000;1000",
+                                                         "ACME;one;;wide;1;1;1;1"}),
+                  "Acme", "One");
+    ASSERT_EQ(formats.size(), 2U);
+    EXPECT_EQ(formats.at("Wide").pixelWidth, 2000U);
+    EXPECT_EQ(formats.at("wide").pixelWidth, 1U);
+
     const CsvStringBasedMetadataDatabase keys(
         {"Timecode;ARRI;MXF;first", "Timecode;arri;mxf;second;ignored;fields",
          "timecode;Sony;MOV;lower-case kind", "ClipFileName;;MXF;empty manufacturer"});
     EXPECT_EQ(keyFor(keys, MetadataKind::Timecode, "Arri", "Mxf"), "second");
     EXPECT_EQ(keyFor(keys, MetadataKind::ClipFileName, "", "mxf"), "empty manufacturer");
     EXPECT_THROW(keyFor(keys, MetadataKind::Timecode, "Sony", "MOV"), Exception);
-}
 
-TEST(MetadataKeyLookup, OrderIgnoresCaseAndComparesBytesUnsigned) {
     const CsvStringBasedMetadataDatabase::iless less;
-    EXPECT_FALSE(less("RED", "red"));
     EXPECT_FALSE(less("red", "Red"));
-    EXPECT_TRUE(less("ARRI", "ARRI "));
     EXPECT_TRUE(less("arri", "RED"));
     EXPECT_TRUE(less("Zeiss", "\xC3\xA9"));
     EXPECT_FALSE(less("\xC3\xA9", "Zeiss"));
 }
 
-// Every failure of both databases, with the text the user sees; lookups leave their output alone.
+// Failures of both databases with the text the user sees; lookups leave their output alone.
 TEST(DatabaseFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
     std::vector<std::string> models = {"unchanged"};
     Formats formats = {{"unchanged", RecordingFormat{}}};
     std::string key = "unchanged";
-    const std::string notFound =
-        "Camera manufacturer could not be found in the recording format database.\n";
-    const std::string mismatch =
-        "Camera manufacturer and model could not be found in the recording format database.\n";
     const std::string noKey = "Camera manufacturer and container format could not be found in "
                               "the recording format database.\nMetadata Kind: ";
-    const auto lookUp = [&key](MetadataKind kind, const char* manufacturer, const char* container) {
-        return [&key, kind, manufacturer, container] {
-            keyDatabase().keyForKind(kind, manufacturer, container, key);
-        };
+    const auto lookUp = [&key](MetadataKind kind, const char* container) {
+        return [&key, kind, container] { keyDatabase().keyForKind(kind, "RED", container, key); };
     };
     std::vector<std::pair<std::function<void()>, std::string>> cases = {
         {[&models] { formatDatabase().cameraModels("Canon", models); },
-         notFound + "Camera Manufacturer: \"Canon\"\n"},
-        {[&formats] { formatDatabase().recordingFormats("Canon", "C300", formats); },
-         notFound + "Camera Manufacturer: \"Canon\"\n"},
+         "Camera manufacturer could not be found in the recording format database.\n"
+         "Camera Manufacturer: \"Canon\"\n"},
         {[&formats] { formatDatabase().recordingFormats("ARRI", "AMIRA ", formats); },
-         mismatch + "Camera Manufacturer: \"ARRI\"\nCamera Model: \"AMIRA \"\n"},
-        {[&formats] { formatDatabase().recordingFormats("red", "", formats); },
-         mismatch + "Camera Manufacturer: \"red\"\nCamera Model: \"\"\n"},
-        {lookUp(MetadataKind::ClipFileName, "RED", "EXR"),
+         "Camera manufacturer and model could not be found in the recording format database.\n"
+         "Camera Manufacturer: \"ARRI\"\nCamera Model: \"AMIRA \"\n"},
+        {lookUp(MetadataKind::ClipFileName, "EXR"),
          noKey + "\"ClipFileName\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"EXR\"\n"},
-        {lookUp(MetadataKind::Timecode, "Canon", "mov"),
-         noKey + "\"Timecode\"\nCamera Manufacturer: \"Canon\"\nContainer Format: \"mov\"\n"},
-        {lookUp(MetadataKind::Timecode, "ARRI", "MXF "),
-         noKey + "\"Timecode\"\nCamera Manufacturer: \"ARRI\"\nContainer Format: \"MXF \"\n"},
-        {lookUp(static_cast<MetadataKind>(7), "ARRI", "MXF"),
-         noKey + "\"7\"\nCamera Manufacturer: \"ARRI\"\nContainer Format: \"MXF\"\n"},
+        {lookUp(static_cast<MetadataKind>(7), "R3D"),
+         noKey + "\"7\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"R3D\"\n"},
         {[] { CsvStringBasedMetadataDatabase{{"Timecode;ARRI;MXF"}}; },
          "The metadata key table is damaged. Rebuild the plug-in from an unmodified source.\n"
          "Row: \"Timecode;ARRI;MXF\"\n"},
     };
     // Rows that are not complete or hold sizes that are not positive numbers.
-    for (const std::string row : {"Acme;One;;Wide;10;5;1000", "Acme;One;;Wide;10 ;5;1000;500",
-                                  "Acme;One;;Wide;x;5;1000;500", "Acme;One;;Wide;10;5;-1000;500",
-                                  "Acme;One;;Wide;10;5;1000;0", "Acme;One;;Wide;0;5;1000;500",
-                                  "Acme;One;;Wide;nan;5;1000;500", "Acme;One;;Wide;10;5;1000.5;500",
-                                  "Acme;One;;Wide;10;5;1000;4294967296"}) {
+    for (const std::string row :
+         {"Acme;One;;Wide;10;5;1000", "Acme;One;;Wide;nan;5;1000;500", "Acme;One;;Wide;10;5;1000;0",
+          "Acme;One;;Wide;10;5;1000;4294967296"}) {
         cases.emplace_back([row] { CsvStringBasedRecordingFormatDatabase{{row}}; },
                            "The recording format table is damaged. Rebuild the plug-in from an "
                            "unmodified source.\nRow: \"" +
@@ -193,7 +168,7 @@ TEST(DatabaseFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
         }
     }
     EXPECT_EQ(models, std::vector<std::string>{"unchanged"});
-    ASSERT_EQ(formats.size(), 1U);
+    EXPECT_EQ(formats.size(), 1U);
     EXPECT_EQ(formats.count("unchanged"), 1U);
     EXPECT_EQ(key, "unchanged");
 }
