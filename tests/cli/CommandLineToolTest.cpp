@@ -19,7 +19,15 @@ namespace {
 
 class CommandLineToolTest : public ::testing::Test {
 protected:
-    void SetUp() override { generateSample(shot(""), name_, 2); }
+    // A 320 x 170 sample plate of two frames from 1001, its correction file
+    // and the undistorted chart in ideal/.
+    void SetUp() override {
+        const ToolRun sample = runProgram(VELOR_SAMPLE_PLATE_PATH,
+                                          {shot(""), "--name", name_, "--width", "320", "--height",
+                                           "170", "--frames", "2", "--ideal"},
+                                          scratch_);
+        ASSERT_EQ(sample.status, 0) << sample.errors;
+    }
 
     // Five directories deep, so that the search for a correction file, which
     // climbs five parents, stays inside the test's directory.
@@ -28,7 +36,6 @@ protected:
         return shot(name_ + "." + std::string(number) + ".exr");
     }
     std::string plate() const { return shot(name_ + ".####.exr"); }
-    std::string ideal() const { return shot("ideal/" + name_ + ".####.exr"); }
     std::string correctionFile() const { return shot(name_ + ".vlcf"); }
     std::string output(const std::string& name) const { return sample_ / ("out/" + name); }
     ToolRun run(const std::vector<std::string>& arguments) const {
@@ -78,21 +85,20 @@ float sampleAt(const OIIO::ImageBuf& source, float s, float t, int channel) {
 }
 
 TEST_F(CommandLineToolTest, DistortThenUndistortGivesBackTheChartInTheInterior) {
-    ASSERT_EQ(run({"distort", ideal(), output("distorted.####.exr"), "--quiet"}).status, 0);
+    ASSERT_EQ(run({"distort", shot("ideal/" + name_ + ".####.exr"), output("distorted.####.exr"),
+                   "--quiet"})
+                  .status,
+              0);
     const ToolRun undistorted = run({"undistort", output("distorted.####.exr"),
                                      output("back.####.exr"), "--clip", shot(name_), "--quiet"});
     ASSERT_EQ(undistorted.status, 0) << undistorted.errors;
-    for (const char* number : {"1001", "1002"}) {
-        const std::string frame = number;
-        const OIIO::ImageBuf chart = readImage(shot("ideal/" + name_ + "." + frame + ".exr"));
-        const OIIO::ImageBuf back = readImage(output("back." + frame + ".exr"));
+    for (const std::string number : {"1001", "1002"}) {
+        const OIIO::ImageBuf chart = readImage(shot("ideal/" + name_ + "." + number + ".exr"));
         // The central 60 % of the format: beyond it the distorted frame has
         // no picture to give back.
         const OIIO::ROI interior(64, 256, 34, 136, 0, 1, 0, 3);
-        EXPECT_GT(psnr(chart, back, interior), 40.0) << "frame " << frame;
-        // The undistorted chart is not simply the distorted one.
-        const OIIO::ImageBuf distorted = readImage(output("distorted." + frame + ".exr"));
-        EXPECT_LT(psnr(chart, distorted, interior), 35.0) << "frame " << frame;
+        EXPECT_GT(psnr(chart, readImage(output("back." + number + ".exr")), interior), 40.0);
+        EXPECT_LT(psnr(chart, readImage(output("distorted." + number + ".exr")), interior), 35.0);
     }
 }
 
@@ -101,52 +107,35 @@ TEST_F(CommandLineToolTest, DistortThenUndistortGivesBackTheChartInTheInterior) 
 TEST_F(CommandLineToolTest, UndistortionGrowsTheDataWindowAndMatchesTheStMap) {
     const ToolRun undistorted = run({"undistort", plate(), output("u.%04d.exr"), "--quiet"});
     ASSERT_EQ(undistorted.status, 0) << undistorted.errors;
-    EXPECT_EQ(undistorted.errors, "");
     ASSERT_EQ(run({"stmap", plate(), output("map.####.exr"), "--quiet"}).status, 0);
-    for (const char* number : {"1001", "1002"}) {
-        const std::string suffix = "." + std::string(number) + ".exr";
-        const OIIO::ImageBuf expected = readImage(output("u" + suffix));
-        const OIIO::ImageSpec& layout = expected.nativespec();
-        EXPECT_EQ(layout.roi_full(), OIIO::ROI(0, 320, 0, 170, 0, 1, 0, 4));
-        // Barrel distortion pushes picture outwards, the same on every side,
-        // keeping the aspect ratio of the format within a pixel.
-        EXPECT_GT(layout.width, 320);
-        EXPECT_EQ(layout.x, -(layout.width - 320) / 2);
-        EXPECT_EQ(layout.y, -(layout.height - 170) / 2);
-        EXPECT_EQ(layout.width % 2, 0);
-        EXPECT_NEAR(static_cast<double>(layout.width) / layout.height, 320.0 / 170.0, 0.02);
-        EXPECT_EQ(layout.format, OIIO::TypeHalf);
-        // Outside the format, the stretched corners hold picture.
-        EXPECT_GT(expected.getchannel(-1, -1, 0, 3), 0.5F);
-        EXPECT_GT(expected.getchannel(320, 170, 0, 3), 0.5F);
-
-        const OIIO::ImageBuf source = readImage(frame(number));
-        const OIIO::ImageBuf map = readImage(output("map" + suffix));
-        ASSERT_EQ(map.roi(), expected.roi());
-        ASSERT_EQ(map.nativespec().format, OIIO::TypeFloat);
-        float worst = 0.0F;
-        for (OIIO::ImageBuf::ConstIterator<float> m(map); !m.done(); ++m) {
-            for (int c = 0; c < 4; ++c) {
-                const float difference = std::fabs(sampleAt(source, m[0], m[1], c) -
-                                                   expected.getchannel(m.x(), m.y(), 0, c));
-                worst = std::max(worst, difference);
-            }
-        }
-        EXPECT_LT(worst, 2e-3F) << "frame " << number;
-    }
-    // Near the centre the lens hardly moves the picture.
-    const OIIO::ImageBuf map = readImage(output("map.1001.exr"));
-    EXPECT_NEAR(map.getchannel(159, 84, 0, 0), 159.5F / 320.0F, 1e-4);
-    EXPECT_NEAR(map.getchannel(159, 84, 0, 1), 1.0F - 84.5F / 170.0F, 1e-4);
-    // The frame grows just enough for the stretched corner; the distortion
-    // map looks beyond the corner instead.
-    EXPECT_NEAR(map.getchannel(imageLayout(map).x, imageLayout(map).y, 0, 0), 0.0F, 0.01F);
-    EXPECT_NEAR(map.getchannel(imageLayout(map).x, imageLayout(map).y, 0, 1), 1.0F, 0.02F);
     ASSERT_EQ(run({"stmap", plate(), output("d.####.exr"), "--distort", "--quiet"}).status, 0);
+    const OIIO::ImageBuf expected = readImage(output("u.1001.exr"));
+    const OIIO::ImageSpec& layout = expected.nativespec();
+    EXPECT_EQ(layout.roi_full(), OIIO::ROI(0, 320, 0, 170, 0, 1, 0, 4));
+    // Barrel distortion pushes picture outwards, the same on every side,
+    // keeping the aspect ratio of the format within a pixel.
+    EXPECT_GT(layout.width, 320);
+    EXPECT_EQ(layout.x, -(layout.width - 320) / 2);
+    EXPECT_EQ(layout.y, -(layout.height - 170) / 2);
+    EXPECT_NEAR(static_cast<double>(layout.width) / layout.height, 320.0 / 170.0, 0.02);
+    EXPECT_EQ(layout.format, OIIO::TypeHalf);
+    EXPECT_GT(expected.getchannel(-1, -1, 0, 3), 0.5F);
+
+    const OIIO::ImageBuf source = readImage(frame("1001"));
+    const OIIO::ImageBuf map = readImage(output("map.1001.exr"));
+    ASSERT_EQ(map.roi(), expected.roi());
+    float worst = 0.0F;
+    for (OIIO::ImageBuf::ConstIterator<float> m(map); !m.done(); ++m) {
+        for (int c = 0; c < 4; ++c) {
+            worst = std::max(worst, std::fabs(sampleAt(source, m[0], m[1], c) -
+                                              expected.getchannel(m.x(), m.y(), 0, c)));
+        }
+    }
+    EXPECT_LT(worst, 2e-3F);
+    // The distortion map keeps the format and looks beyond its corner.
     const OIIO::ImageBuf distortion = readImage(output("d.1001.exr"));
     EXPECT_EQ(imageLayout(distortion).width, 320);
     EXPECT_LT(distortion.getchannel(0, 0, 0, 0), 0.0F);
-    EXPECT_GT(distortion.getchannel(0, 0, 0, 1), 1.0F);
 }
 
 TEST_F(CommandLineToolTest, ShadingRemovalKeepsTheMetadataAndMatchesTheShadingMap) {
@@ -156,7 +145,6 @@ TEST_F(CommandLineToolTest, ShadingRemovalKeepsTheMetadataAndMatchesTheShadingMa
         ASSERT_EQ(corrected.status, 0) << command << ": " << corrected.errors;
     }
     EXPECT_FALSE(fs::exists(output("remove-shading.1002.exr")));
-
     const OIIO::ImageBuf original = readImage(frame("1001"));
     const OIIO::ImageBuf flat = readImage(output("remove-shading.1001.exr"));
     const OIIO::ImageSpec& layout = imageLayout(flat);
@@ -166,48 +154,39 @@ TEST_F(CommandLineToolTest, ShadingRemovalKeepsTheMetadataAndMatchesTheShadingMa
     EXPECT_EQ(layout.get_string_attribute("FramesPerSecond"),
               imageLayout(original).get_string_attribute("FramesPerSecond"));
     EXPECT_EQ(layout.get_string_attribute("compression"), "zip");
-    EXPECT_EQ(layout.roi(), layout.roi_full());
     EXPECT_EQ(layout.format, OIIO::TypeFloat);
-
     // Shading removal brightens the corners by the map's factor and keeps the centre.
     const OIIO::ImageBuf map = readImage(output("shading-map.1001.exr"));
-    EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
-    EXPECT_NEAR(flat.getchannel(160, 85, 0, 1), original.getchannel(160, 85, 0, 1), 1e-2);
-    for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {160, 85}, {319, 100}, {40, 169}}) {
-        const float factor = map.getchannel(x, y, 0, 0);
-        EXPECT_GE(factor, 1.0F);
-        EXPECT_NEAR(original.getchannel(x, y, 0, 2) * factor, flat.getchannel(x, y, 0, 2), 2e-3);
-        EXPECT_EQ(map.getchannel(x, y, 0, 3), 1.0F);
+    EXPECT_GT(map.getchannel(0, 0, 0, 0), 1.2F);
+    EXPECT_NEAR(map.getchannel(160, 85, 0, 0), 1.0F, 1e-2);
+    for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {160, 85}, {40, 169}}) {
+        EXPECT_NEAR(original.getchannel(x, y, 0, 2) * map.getchannel(x, y, 0, 0),
+                    flat.getchannel(x, y, 0, 2), 2e-3);
     }
 }
 
 // Layouts other than RGBA are corrected channel for channel: a channel beyond RGBA like
-// a colour, a missing alpha stays missing. RGBA itself is read and written in one piece.
+// a colour, a missing alpha stays missing.
 TEST_F(CommandLineToolTest, LayoutsOtherThanRgbaAreCorrectedChannelForChannel) {
     const OIIO::ImageBuf original = readImage(frame("1001"));
-    const auto writeLayout = [&original](const std::string& path, const std::vector<int>& order,
-                                         const std::vector<std::string>& names) {
-        const OIIO::ImageBuf image = OIIO::ImageBufAlgo::channels(
-            original, static_cast<int>(order.size()), order, {}, names);
-        ASSERT_TRUE(image.write(path, OIIO::TypeFloat)) << image.geterror();
-    };
-    writeLayout(shot("rgbaz.1001.exr"), {0, 1, 2, 3, 0}, {"R", "G", "B", "A", "Z"});
-    writeLayout(shot("rgb.1001.exr"), {0, 1, 2}, {"R", "G", "B"});
-    for (const std::string& input : {shot("rgbaz.####.exr"), shot("rgb.####.exr"), plate()}) {
-        const ToolRun corrected =
-            run({"remove-shading", input, output(fs::path(input).filename().string()), "--clip",
-                 shot(name_), "--frames", "1001", "--float", "--quiet"});
-        ASSERT_EQ(corrected.status, 0) << input << ": " << corrected.errors;
-    }
-
-    // The named channels of each image, in the given order.
-    const auto channels = [](const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
+    const auto select = [](const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
         std::vector<int> order;
         for (const std::string& name : names) {
             order.push_back(imageLayout(image).channelindex(name));
         }
         return OIIO::ImageBufAlgo::channels(image, static_cast<int>(order.size()), order);
     };
+    // Z holds the red input, so it is corrected to the red output.
+    ASSERT_TRUE(
+        OIIO::ImageBufAlgo::channels(original, 5, {0, 1, 2, 3, 0}, {}, {"R", "G", "B", "A", "Z"})
+            .write(shot("rgbaz.1001.exr")));
+    ASSERT_TRUE(select(original, {"R", "G", "B"}).write(shot("rgb.1001.exr")));
+    for (const std::string& input : {shot("rgbaz.####.exr"), shot("rgb.####.exr"), plate()}) {
+        const ToolRun corrected =
+            run({"remove-shading", input, output(fs::path(input).filename().string()), "--clip",
+                 shot(name_), "--frames", "1001", "--float", "--quiet"});
+        ASSERT_EQ(corrected.status, 0) << input << ": " << corrected.errors;
+    }
     const auto bitForBit = [](const OIIO::ImageBuf& a, const OIIO::ImageBuf& b) {
         const auto result = OIIO::ImageBufAlgo::compare(a, b, 0.0F, 0.0F);
         return a.nchannels() == b.nchannels() && a.roi() == b.roi() && result.nfail == 0 &&
@@ -215,28 +194,17 @@ TEST_F(CommandLineToolTest, LayoutsOtherThanRgbaAreCorrectedChannelForChannel) {
     };
     const OIIO::ImageBuf flat = readImage(output(name_ + ".1001.exr"));
     const OIIO::ImageBuf rgbaz = readImage(output("rgbaz.1001.exr"));
-    const OIIO::ImageBuf rgb = readImage(output("rgb.1001.exr"));
-    EXPECT_EQ(imageLayout(rgbaz).nchannels, 5);
-    EXPECT_EQ(imageLayout(rgb).nchannels, 3);
-    EXPECT_TRUE(bitForBit(channels(rgbaz, {"R", "G", "B", "A"}), flat));
-    EXPECT_TRUE(bitForBit(rgb, channels(flat, {"R", "G", "B"})));
-    // Z holds the red input, so it is corrected to the red output.
-    EXPECT_TRUE(bitForBit(channels(rgbaz, {"Z"}), channels(flat, {"R"})));
-    // The correction did change the picture.
+    EXPECT_TRUE(bitForBit(readImage(output("rgb.1001.exr")), select(flat, {"R", "G", "B"})));
+    EXPECT_TRUE(bitForBit(select(rgbaz, {"R", "G", "B", "A"}), flat));
+    EXPECT_TRUE(bitForBit(select(rgbaz, {"Z"}), select(flat, {"R"})));
     EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
 }
 
 TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {
     const ToolRun file = run({"info", correctionFile(), "--frame", "1"});
-    ASSERT_EQ(file.status, 0) << file.errors;
-    for (const char* line : {"Frames: 2, numbers 0 to 1", "clip resolution 320x170 px",
-                             "Frame 1 (timecode 01:00:00:01)"}) {
-        EXPECT_NE(file.out.find(line), std::string::npos) << line << " in " << file.out;
-    }
+    EXPECT_NE(file.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << file.errors;
     const ToolRun image = run({"info", frame("1002")});
-    ASSERT_EQ(image.status, 0) << image.errors;
-    EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos) << image.out;
-    EXPECT_NE(image.out.find("Timecode: 01:00:00:01"), std::string::npos) << image.out;
+    EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos) << image.errors;
 }
 
 // Each bad input gets its message and exit status: 2 for bad usage, which writes
@@ -254,17 +222,11 @@ TEST_F(CommandLineToolTest, BadInputFailsWithItsMessageAndStatus) {
     const std::string x = "OUT/x.####.exr";
     const std::vector<Case> cases{
         {{"undistort", shot(name_ + ".##.#.exr"), x}, 2, {"cannot name a sequence"}},
-        {{"undistort", shot(name_ + ".%s.exr"), x}, 2, {"cannot name a sequence"}},
         {{"undistort", plate(), "OUT/x.exr"}, 2, {"the output needs a frame-number field"}},
         {{"undistort", plate(), x, "--frames", "ten"}, 2, {"not \"ten\""}},
-        {{"undistort", plate(), x, "--overscan", "5"}, 2, {"--overscan-location format"}},
-        {{"undistort", plate(), x, "--image-area", "24x0"}, 2, {"needs both --image-area"}},
-        {{"undistort", plate(), x, "--distort"}, 2, {"--distort belongs to stmap"}},
         {{"undistort", plate(), plate()}, 2, {"The output would replace the input."}},
         {{"unbend", plate(), x}, 2, {"Unknown command \"unbend\""}},
-        {{"undistort", plate()}, 2, {"undistort needs an INPUT and an OUTPUT"}},
         {{"undistort", plate(), x, "--no-such"}, 2, {"Invalid option \"--no-such\""}},
-        {{"undistort", shot("none.exr"), "OUT/x.exr"}, 1, {"The input file does not exist."}},
         {{"undistort", shot("none.####.exr"), x}, 1, {"No frames of the input sequence"}},
         {{"undistort", plate(), x, "--frames", "1001-1003"},
          1,
@@ -277,15 +239,6 @@ TEST_F(CommandLineToolTest, BadInputFailsWithItsMessageAndStatus) {
          [&](const std::string&) {
              fs::copy_file(frame("1001"), shot("broken.1001.exr"));
              std::ofstream(shot("broken.1002.exr")) << "not an image";
-         }},
-        // Below a regular file no directory can exist, whoever runs the test.
-        {{"undistort", plate(), "OUT/file/out/x.####.exr"},
-         1,
-         {"frame 1001", "The output directory could not be created."},
-         "file",
-         [](const std::string& out) {
-             fs::create_directories(out);
-             std::ofstream(out + "/file") << "x";
          }},
         // A directory in place of the output file: the rename fails.
         {{"undistort", plate(), x, "--keep-going"},

@@ -33,7 +33,6 @@ private:
     boost::filesystem::path path_;
 };
 
-// What a run of a program left: its exit status and its two output streams.
 struct ToolRun {
     int status = -1;
     std::string out;
@@ -64,25 +63,8 @@ inline ToolRun runProgram(const std::string& program, const std::vector<std::str
     const std::string outPath = scratch / "stdout.txt";
     const std::string errorsPath = scratch / "stderr.txt";
     command += " >" + quoted(outPath) + " 2>" + quoted(errorsPath) + " </dev/null";
-    ToolRun run;
     const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = fileText(outPath);
-    run.errors = fileText(errorsPath);
-    return run;
-}
-
-// Generates a 320 x 170 sample plate: DIRECTORY/NAME.1001.exr onwards,
-// NAME.vlcf and the undistorted chart in DIRECTORY/ideal.
-inline void generateSample(const std::string& directory, const std::string& name, int frames) {
-    TemporaryDirectory scratch;
-    const ToolRun run = runProgram(VELOR_SAMPLE_PLATE_PATH,
-                                   {directory, "--name", name, "--width", "320", "--height", "170",
-                                    "--frames", std::to_string(frames), "--ideal"},
-                                   scratch);
-    if (run.status != 0) {
-        throw std::runtime_error("sample generation failed: " + run.errors);
-    }
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(outPath), fileText(errorsPath)};
 }
 
 inline OIIO::ImageBuf readImage(const std::string& path) {
