@@ -16,6 +16,8 @@ TEST(PluginModuleTest, LoadingRegistersBothNodeClasses) {
         const std::unique_ptr<Node> node = Node::create(className);
         ASSERT_NE(node, nullptr) << className;
         EXPECT_FALSE(node->validate()) << "no image input";
+        EXPECT_TRUE(node->op()->aborted());
+        EXPECT_FALSE(node->op()->hasError()) << "quietly";
     }
     // The module stays loaded: the host never unloads plug-ins either.
 }

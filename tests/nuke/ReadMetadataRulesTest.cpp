@@ -175,12 +175,9 @@ TEST(ReadMetadataRulesTest, FrameIsFoundByTimecodeOrNumber) {
     EXPECT_EQ(found(FrameMetadata().with("input/frame", 105.0), "/s/noext"), "failed");
 }
 
-TEST(ReadMetadataRulesTest, FrameDataTakesTimecodesOfAtMostFifteenCharacters) {
+TEST(ReadMetadataRulesTest, FrameDataTakesShortTimecodesAndJsonFromExrFramesOnly) {
     EXPECT_TRUE(ReadMetadataRules::timecodeFitsFrameData(std::string(15, '1')));
     EXPECT_FALSE(ReadMetadataRules::timecodeFitsFrameData(std::string(16, '1')));
-}
-
-TEST(ReadMetadataRulesTest, EmbeddedJsonComesFromExrFramesOnly) {
     const FrameMetadata metadata = FrameMetadata().with("exr/com.velor.LensCorrection", "{}");
     std::string json;
     ASSERT_TRUE(ReadMetadataRules::jsonMetadataString(metadata, "/s/a.0001.EXR", json));
