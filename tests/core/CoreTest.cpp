@@ -106,9 +106,9 @@ protected:
 
     void selectFrame(std::uint32_t number) { settings->frameData.frameNumber = number; }
 
-    Frame render(const Frame* input) {
+    Frame render(const Frame* source) {
         Frame output(frameWidth, frameHeight);
-        const bool rendered = core.render(input != nullptr ? input->values.data() : nullptr,
+        const bool rendered = core.render(source != nullptr ? source->values.data() : nullptr,
                                           output.values.data(), output.bytes());
         EXPECT_TRUE(rendered) << briefOf(core) << "\n" << detailOf(core);
         return output;
@@ -251,6 +251,32 @@ TEST_F(CoreEndToEnd, ChainedCorrectionsShadeFirstThenUndistort) {
     EXPECT_FALSE(core.frameSize(width, height));
     EXPECT_EQ(briefOf(core), "It is not possible to calculate the frame size for both shading "
                              "and distortion correction.");
+}
+
+// The mapping is the one the renderer would resample with: undistortion through the
+// inverse fit from the distorted radius, distortion through the forward fit.
+TEST_F(CoreEndToEnd, DistortionMappingIsTheRenderersPolynomialAndRadius) {
+    Core::DistortionMapping mapping;
+    mapping.width = 7;
+    EXPECT_FALSE(core.distortionMapping(mapping));
+    EXPECT_EQ(mapping.width, 7U);
+    EXPECT_EQ(briefOf(core), "A distortion mapping needs a distortion correction request.");
+
+    settings->distortion = true;
+    selectFrame(1);
+    const ExpectedCorrection expected(frames[1], openGateRadius);
+    for (const bool distort : {false, true}) {
+        settings->distortionParameter.reverse = distort;
+        ASSERT_TRUE(core.distortionMapping(mapping)) << briefOf(core);
+        EXPECT_EQ(mapping.width, frameWidth);
+        EXPECT_EQ(mapping.height, frameHeight);
+        const Coefficients& a = distort ? expected.forward : expected.inverse;
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            EXPECT_FLOAT_EQ(mapping.coefficients[i], a[i]) << "distort " << distort << " a" << i;
+        }
+        EXPECT_NEAR(mapping.imageRadius,
+                    distort ? openGateRadius : evaluate(expected.forward, openGateRadius), 1e-4F);
+    }
 }
 
 TEST_F(CoreEndToEnd, MapsNeedANullInputAndOneCorrection) {
