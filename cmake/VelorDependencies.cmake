@@ -2,7 +2,10 @@
 # (scripts/install-dependencies installs them on Debian).
 include_guard(GLOBAL)
 
-find_program(VELOR_CCACHE ccache)
+# ccache only for a build of this project itself, not for a project that includes it.
+if(velor_is_top_level)
+  find_program(VELOR_CCACHE ccache)
+endif()
 if(VELOR_CCACHE AND NOT CMAKE_CXX_COMPILER_LAUNCHER)
   set(CMAKE_C_COMPILER_LAUNCHER "${VELOR_CCACHE}")
   set(CMAKE_CXX_COMPILER_LAUNCHER "${VELOR_CCACHE}")

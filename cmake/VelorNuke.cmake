@@ -1,3 +1,6 @@
+# Included before the dependencies are looked for, so that a Nuke build does
+# not require what it switches off.
+#
 # The Nuke plug-in builds against a Nuke installation when NUKE_ROOT names
 # one, and against the DDImage stand-in of this repository otherwise.
 #
@@ -33,6 +36,6 @@ if(NUKE_ROOT AND VELOR_BUILD_PLUGIN)
     endif()
   endforeach()
   message(STATUS "Nuke plug-in against ${NUKE_ROOT} (C++14, _GLIBCXX_USE_CXX11_ABI=0)")
-elseif(VELOR_BUILD_PLUGIN)
-  add_subdirectory("${PROJECT_SOURCE_DIR}/ddimage_standin" "${PROJECT_BINARY_DIR}/ddimage_standin")
 endif()
+# Without NUKE_ROOT the top level adds the DDImage stand-in once the
+# dependencies are found.

@@ -16,21 +16,49 @@ function(velor_configure_target target)
   set_target_properties(${target} PROPERTIES
     CXX_EXTENSIONS OFF
     POSITION_INDEPENDENT_CODE ON)
+  velor_configure_warnings_and_sanitizers(${target})
+endfunction()
+
+function(velor_configure_warnings_and_sanitizers target)
   target_compile_options(${target} PRIVATE
     $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
+  if(VELOR_WARNINGS_AS_ERRORS)
+    target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU,Clang>:-Werror>)
+  endif()
   if(VELOR_SANITIZE)
     target_compile_options(${target} PRIVATE ${VELOR_SANITIZER_FLAGS})
     target_link_options(${target} PUBLIC ${VELOR_SANITIZER_LINK_FLAGS})
   endif()
 endfunction()
 
-# velor_add_test(<name> SOURCES <files...> [LIBRARIES <targets...>])
+# velor_add_library(<subsystem> [PUBLIC <targets...>] [PRIVATE <targets...>])
+# One static library, velor_<subsystem>, of the sources in src/<subsystem>/,
+# with src/ as include root. What the folder may include is what it links:
+# tests/layering checks the includes against these links.
+function(velor_add_library subsystem)
+  cmake_parse_arguments(ARG "" "" "PUBLIC;PRIVATE" ${ARGN})
+  set(folder "${PROJECT_SOURCE_DIR}/src/${subsystem}")
+  file(GLOB sources CONFIGURE_DEPENDS "${folder}/*.cpp" "${folder}/*.h")
+  set(target velor_${subsystem})
+  add_library(${target} STATIC ${sources})
+  velor_configure_target(${target})
+  target_include_directories(${target} PUBLIC
+    "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>"
+    "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/velor>")
+  target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${subsystem})
+  if(EXISTS "${folder}/sources.cmake")
+    include("${folder}/sources.cmake")
+  endif()
+endfunction()
+
+# velor_add_test(<name> SOURCES <files...> LIBRARIES <targets...>)
 # Builds one GoogleTest executable and registers each of its test cases with CTest.
 function(velor_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   velor_configure_target(${name})
-  target_link_libraries(${name} PRIVATE velor::core GTest::gtest GTest::gmock GTest::gtest_main
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gmock GTest::gtest_main
                                         ${ARG_LIBRARIES})
   target_compile_definitions(${name} PRIVATE
     VELOR_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
@@ -50,10 +78,5 @@ function(velor_configure_ndk_target target)
     CXX_STANDARD_REQUIRED ON
     CXX_EXTENSIONS OFF
     POSITION_INDEPENDENT_CODE ON)
-  target_compile_options(${target} PRIVATE
-    $<$<CXX_COMPILER_ID:GNU,Clang>:-Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor>)
-  if(VELOR_SANITIZE)
-    target_compile_options(${target} PRIVATE ${VELOR_SANITIZER_FLAGS})
-    target_link_options(${target} PUBLIC -fsanitize=address,undefined)
-  endif()
+  velor_configure_warnings_and_sanitizers(${target})
 endfunction()

@@ -1,8 +1,8 @@
 // The Read-metadata rules over any metadata: the input's first line is the
 // file path being read, every further line "key=value" one metadata entry.
 // Every rule either answers or says it cannot; none may crash or hang.
-#include "nuke/ReadMetadata.h"
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadata.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
 #include "foundation/Exception.h"
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebufalgo.h>
 

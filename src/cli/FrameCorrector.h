@@ -1,10 +1,10 @@
 #pragma once
 
 #include "cli/CommandLineOptions.h"
-#include "cli/FrameGeometry.h"
 #include "cli/FrameRequest.h"
 #include "cli/LoadedFrame.h"
 #include "core/Core.h"
+#include "host_rules/FrameGeometry.h"
 
 #include <OpenImageIO/imagebuf.h>
 

@@ -1,6 +1,6 @@
 #include "cli/FrameMetadata.h"
 
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/strutil.h>
 

@@ -13,7 +13,7 @@
 #include "correction_file/Parser.h"
 #include "correction_file/Reader.h"
 #include "foundation/Exception.h"
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/strutil.h>

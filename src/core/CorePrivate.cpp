@@ -3,7 +3,7 @@
 #include "correction_data/Calculations.h"
 #include "correction_data/CoefficentCalculationFailedException.h"
 #include "correction_data/ContainerManager.h"
-#include "correction_data/CorrectionFileBasedContainerManagerDataSource.h"
+#include "correction_file/CorrectionFileBasedContainerManagerDataSource.h"
 #include "correction_file/LevelOfDepth.h"
 #include "foundation/Exception.h"
 #include "foundation/Timecode.h"

@@ -1,8 +1,8 @@
 #include "nuke/DataSource.h"
 
+#include "host_rules/ReadMetadataRules.h"
 #include "nuke/DataSourceHelper.h"
 #include "nuke/LensCorrection.h"
-#include "nuke/ReadMetadataRules.h"
 
 #include <boost/filesystem/path.hpp>
 

@@ -1,8 +1,8 @@
 #include "nuke/DataSourceHelper.h"
 
 #include "DDImage/Read.h"
+#include "host_rules/ReadMetadataRules.h"
 #include "nuke/LensCorrection.h"
-#include "nuke/ReadMetadataRules.h"
 #include "nuke/ReadNodeMetadata.h"
 
 namespace DataSourceHelper {

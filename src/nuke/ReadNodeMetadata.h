@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DDImage/MetaData.h"
-#include "nuke/ReadMetadata.h"
+#include "host_rules/ReadMetadata.h"
 
 #include <string>
 

@@ -1,10 +1,10 @@
 # The OpenCL programs are compiled at run time from these texts.
-velor_embed_text(velor_core
+velor_embed_text(velor_renderer
   INPUT "${CMAKE_CURRENT_SOURCE_DIR}/renderer/kernels/distortion.cl"
   OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/renderer/DistortionKernelText.cpp"
   NAMESPACE Renderer
   NAME distortionKernelSource)
-velor_embed_text(velor_core
+velor_embed_text(velor_renderer
   INPUT "${CMAKE_CURRENT_SOURCE_DIR}/renderer/kernels/shading.cl"
   OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/renderer/ShadingKernelText.cpp"
   NAMESPACE Renderer

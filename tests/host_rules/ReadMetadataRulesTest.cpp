@@ -1,4 +1,4 @@
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <gtest/gtest.h>
 

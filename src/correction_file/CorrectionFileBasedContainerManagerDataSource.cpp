@@ -1,4 +1,4 @@
-#include "correction_data/CorrectionFileBasedContainerManagerDataSource.h"
+#include "correction_file/CorrectionFileBasedContainerManagerDataSource.h"
 
 #include "correction_file/ClipFilePathBasedFinder.h"
 #include "correction_file/Parser.h"

@@ -1,4 +1,4 @@
-#include "cli/FrameGeometry.h"
+#include "host_rules/FrameGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "correction_data/ContainerManager.h"
-#include "correction_data/CorrectionFileBasedContainerManagerDataSource.h"
 #include "correction_data/DataNotAvailableException.h"
 #include "correction_data/ManagedContainer.h"
+#include "correction_file/CorrectionFileBasedContainerManagerDataSource.h"
 #include "correction_file/NotFoundException.h"
 #include "correction_file/NotReadableException.h"
 
