@@ -1,6 +1,7 @@
 #include "BenchmarkLens.h"
 
 #include "correction_data/Calculations.h"
+#include "foundation/Sextic.h"
 
 #include <cmath>
 #include <thread>
@@ -19,11 +20,6 @@ std::array<float, 7> fitted(const std::vector<float>& x, const std::vector<float
     return result;
 }
 
-float evaluate(const std::array<float, 7>& a, float x) {
-    return a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x + a[4] * x * x * x * x +
-           a[5] * x * x * x * x * x + a[6] * x * x * x * x * x * x;
-}
-
 } // namespace
 
 float sensorRadius(std::uint32_t width, std::uint32_t height) {
@@ -34,13 +30,11 @@ float sensorRadius(std::uint32_t width, std::uint32_t height) {
 
 Undistortion undistortion(std::uint32_t width, std::uint32_t height) {
     const LensSamples samples;
-    std::vector<float> distorted;
-    for (std::size_t i = 0; i < samples.heights.size(); ++i) {
-        distorted.push_back(samples.heights[i] * (1.0F - samples.radialDistortion[i] / 1000.0F));
-    }
+    const std::vector<float> distorted =
+        CorrectionData::Calculations::distortedHeights(samples.heights, samples.radialDistortion);
     const std::array<float, 7> forward = fitted(samples.heights, distorted);
     const float radius = sensorRadius(width, height);
-    return {fitted(distorted, samples.heights), forward, evaluate(forward, radius), radius};
+    return {fitted(distorted, samples.heights), forward, evaluateSextic(forward, radius), radius};
 }
 
 ShadingRemoval shadingRemoval(std::uint32_t width, std::uint32_t height) {

@@ -5,6 +5,7 @@
 // trip.
 
 #include "BenchmarkLens.h"
+#include "foundation/Sextic.h"
 
 #include <benchmark/benchmark.h>
 #include <lensfun.h>
@@ -67,9 +68,7 @@ public:
                     const float dx = static_cast<float>(x) - cx;
                     const float dy = static_cast<float>(y) - cy;
                     const float d = std::sqrt(dx * dx + dy * dy) / halfDiagonal * radius;
-                    const float p = a[0] + a[1] * d + a[2] * d * d + a[3] * d * d * d +
-                                    a[4] * d * d * d * d + a[5] * d * d * d * d * d +
-                                    a[6] * d * d * d * d * d * d;
+                    const float p = evaluateSextic(a, d);
                     const float factor = d > 0.0F ? p / d : 1.0F;
                     rowX[x] = dx * factor + cx;
                     rowY[x] = dy * factor + cy;

@@ -1,4 +1,5 @@
 #include "cli/CommandLineParser.h"
+#include "host_rules/ManualRecordingFormat.h"
 
 #include "cli/UsageException.h"
 
@@ -88,22 +89,11 @@ RecordingFormatDatabase::RecordingFormat manualRecordingFormat(const std::string
     if (format.pixelWidth == 0 || format.pixelHeight == 0) {
         throw UsageException("--clip-resolution needs a width and height above 0.");
     }
-    float width = format.sensorWidth;
-    float height = format.sensorHeight;
-    const float aspect =
-        static_cast<float>(format.pixelHeight) / static_cast<float>(format.pixelWidth);
-    if (width != 0.0F && height == 0.0F) {
-        height = aspect * width;
-    } else if (height != 0.0F && width == 0.0F) {
-        width = height / aspect;
-    }
-    if (width == 0.0F || height == 0.0F) {
+    const double diameter = ManualRecordingFormat::imageDiameter(
+        format.sensorWidth, format.sensorHeight, format.pixelWidth, format.pixelHeight);
+    if (diameter == 0.0) {
         throw UsageException("--image-area needs a width or a height above 0 millimetres.");
     }
-    const double diameter = std::round(std::sqrt(static_cast<double>(width) * width +
-                                                 static_cast<double>(height) * height) *
-                                       100.0) /
-                            100.0;
     format.sensorRadius = static_cast<float>(diameter / 2.0);
     return format;
 }

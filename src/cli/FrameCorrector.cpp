@@ -5,6 +5,7 @@
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
 #include "foundation/Exception.h"
+#include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebufalgo.h>
@@ -17,8 +18,6 @@
 
 namespace {
 
-constexpr std::size_t briefBufferSize = 4096;
-constexpr std::size_t detailBufferSize = 16384;
 // Larger frames than this (four gigabytes of float RGBA) are refused.
 constexpr std::uint64_t largestPixelCount = std::uint64_t{1} << 28;
 
@@ -196,8 +195,8 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
     }
     const FrameGeometry grown = geometry.grownTo(width, height);
     checkFrameSize(outputBox(imageSpec, grown));
-    request_.frameData.width = grown.boxWidth();
-    request_.frameData.height = grown.boxHeight();
+    request_.frameData.width = static_cast<std::uint32_t>(grown.boxWidth());
+    request_.frameData.height = static_cast<std::uint32_t>(grown.boxHeight());
 
     if (options_.command == Command::StMap) {
         return distortionMap(frame, grown);
@@ -229,8 +228,8 @@ void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry
         request_.frameData.frameNumber = number;
         std::memcpy(request_.frameData.timecode, timecode.c_str(), timecode.size() + 1);
     }
-    request_.frameData.width = geometry.boxWidth();
-    request_.frameData.height = geometry.boxHeight();
+    request_.frameData.width = static_cast<std::uint32_t>(geometry.boxWidth());
+    request_.frameData.height = static_cast<std::uint32_t>(geometry.boxHeight());
     request_.frameData.overscan = options_.overscanLocation == OverscanLocation::Format
                                       ? geometry.overscanOfFormat(options_.overscan)
                                       : geometry.overscanOfBoundingBox();
@@ -268,8 +267,9 @@ OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const Fra
     }
     OIIO::ImageBuf map(mapSpec(input, outputBox(input, grown)));
     StMap::render(mapping, static_cast<std::uint32_t>(input.full_width),
-                  static_cast<std::uint32_t>(input.full_height), grown.marginX(), grown.marginY(),
-                  map);
+                  static_cast<std::uint32_t>(input.full_height),
+                  static_cast<std::uint32_t>(grown.marginX()),
+                  static_cast<std::uint32_t>(grown.marginY()), map);
     return map;
 }
 
@@ -286,20 +286,18 @@ OIIO::ImageBuf FrameCorrector::shadingMap(const LoadedFrame& frame, const FrameG
 }
 
 void FrameCorrector::throwCoreError() const {
-    std::vector<char> brief(briefBufferSize, '\0');
-    std::vector<char> detailed(detailBufferSize, '\0');
-    if (!core_.briefErrorDescription(brief.data(), brief.size())) {
+    std::string brief;
+    if (!CoreErrorDescription::brief(core_, brief)) {
         throw Exception("The frame could not be corrected, and the reason could not be read.");
     }
     std::string detail;
-    if (core_.detailedErrorDescription(detailed.data(), detailed.size())) {
+    if (CoreErrorDescription::detailed(core_, detail)) {
         // The detailed description repeats the brief one on its first line.
-        detail = detailed.data();
         const std::size_t firstLineEnd = detail.find('\n');
         detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
         while (!detail.empty() && detail.back() == '\n') {
             detail.pop_back();
         }
     }
-    throw Exception(brief.data(), detail);
+    throw Exception(brief, detail);
 }

@@ -5,14 +5,9 @@
 #include "cli/FrameMetadata.h"
 #include "cli/FrameRequest.h"
 #include "core/Core.h"
-#include "correction_data/Calculations.h"
-#include "correction_data/Content.h"
-#include "correction_data/JsonParser.h"
-#include "correction_file/ClipFilePathBasedFinder.h"
-#include "correction_file/LevelOfDepth.h"
-#include "correction_file/Parser.h"
-#include "correction_file/Reader.h"
+#include "core/Inspection.h"
 #include "foundation/Exception.h"
+#include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebuf.h>
@@ -23,9 +18,6 @@
 
 namespace {
 
-// The bounds within which hosts search for a clip's correction file.
-const CorrectionFile::LevelOfDepth searchDepth{1, 5, 2};
-
 std::string list(const std::vector<float>& values) {
     std::ostringstream text;
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -34,14 +26,11 @@ std::string list(const std::vector<float>& values) {
     return text.str();
 }
 
-void printCurve(std::ostream& out, const char* label, const std::vector<float>& x,
-                const std::vector<float>& y) {
-    std::vector<float> coefficients;
-    try {
-        CorrectionData::Calculations::calculateCoefficients(x, y, coefficients);
-        out << "    " << label << ": " << list(coefficients) << "\n";
-    } catch (const Exception& error) {
-        out << "    " << label << ": cannot be fitted (" << error.what() << ")\n";
+void printCurve(std::ostream& out, const char* label, const Core::Inspection::Curve& curve) {
+    if (curve.fitted) {
+        out << "    " << label << ": " << list(curve.coefficients) << "\n";
+    } else {
+        out << "    " << label << ": cannot be fitted (" << curve.failure << ")\n";
     }
 }
 
@@ -51,14 +40,11 @@ void printFrame(std::ostream& out, const CorrectionData::Frame& frame) {
         << "    heights [mm]:          " << list(points.heights) << "\n"
         << "    radial distortion:     " << list(points.radialDistortion) << "\n"
         << "    shading [%]:           " << list(points.shading) << "\n";
-    std::vector<float> distorted;
-    for (std::size_t i = 0; i < points.heights.size() && i < points.radialDistortion.size(); ++i) {
-        distorted.push_back(points.heights[i] * (1.0F - points.radialDistortion[i] / 1000.0F));
-    }
+    const Core::Inspection::FrameCurves curves = Core::Inspection::fitCurves(frame);
     out << "  Fitted curves (coefficients a0 to a6, distances in mm):\n";
-    printCurve(out, "undistorted height over height", points.heights, distorted);
-    printCurve(out, "height over undistorted height", distorted, points.heights);
-    printCurve(out, "shading [%] over height", points.heights, points.shading);
+    printCurve(out, "undistorted height over height", curves.distortedOverHeight);
+    printCurve(out, "height over undistorted height", curves.heightOverDistorted);
+    printCurve(out, "shading [%] over height", curves.shadingOverHeight);
 }
 
 void printHeader(std::ostream& out, const CorrectionData::Header& header) {
@@ -82,9 +68,9 @@ void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
     Core::Core core(std::make_unique<CommandLineDataSource>(request));
     RecordingFormatDatabase::RecordingFormat format;
     if (!core.recordingFormat(format)) {
-        std::vector<char> brief(4096, '\0');
-        core.briefErrorDescription(brief.data(), brief.size());
-        out << "  Recording format: not available (" << brief.data() << ")\n";
+        std::string brief;
+        CoreErrorDescription::brief(core, brief);
+        out << "  Recording format: not available (" << brief << ")\n";
         return;
     }
     out << "  Recording format: image area " << format.sensorWidth << "x" << format.sensorHeight
@@ -98,10 +84,7 @@ void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
 
 void printCorrectionFile(std::ostream& out, const std::string& path,
                          const std::optional<unsigned int>& frameNumber) {
-    std::string text;
-    CorrectionFile::Reader().readFile(path, text);
-    CorrectionData::Content content;
-    CorrectionFile::Parser().parse(text, content);
+    const CorrectionData::Content content = Core::Inspection::readCorrectionFile(path);
     out << "Correction file: " << path << "\n";
     printHeader(out, content.header);
     out << "  Frames: " << content.frames.size();
@@ -134,9 +117,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
 
 void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
                                const std::optional<unsigned int>& frameNumber) {
-    std::string correctionFilePath;
-    CorrectionFile::ClipFilePathBasedFinder(clipPath, searchDepth).find(correctionFilePath);
-    printCorrectionFile(out, correctionFilePath, frameNumber);
+    printCorrectionFile(out, Core::Inspection::findCorrectionFile(clipPath), frameNumber);
 }
 
 void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& imageSpec,
@@ -163,7 +144,7 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
     if (hasJson) {
         CorrectionData::Header header;
         CorrectionData::Frame frame;
-        CorrectionData::JsonParser::parse(json, header, frame);
+        Core::Inspection::parseEmbeddedMetadata(json, header, frame);
         out << "Embedded correction metadata:\n";
         printHeader(out, header);
         FrameRequest request;

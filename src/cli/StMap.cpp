@@ -1,17 +1,10 @@
 #include "cli/StMap.h"
 #include "cli/ImageLayout.h"
+#include "foundation/Sextic.h"
 
 #include <OpenImageIO/imagebufalgo_util.h>
 
 #include <cmath>
-
-namespace {
-
-float polynomial(const std::array<float, 7>& a, float x) {
-    return a[0] + x * (a[1] + x * (a[2] + x * (a[3] + x * (a[4] + x * (a[5] + x * a[6])))));
-}
-
-} // namespace
 
 // The source point is found exactly as the distortion kernel finds it: the
 // distance from the centre between the middle pixels, scaled so that the
@@ -39,7 +32,7 @@ void StMap::render(const Core::DistortionMapping& mapping, std::uint32_t formatW
             const float distance =
                 std::sqrt(dx * dx + dy * dy) / halfDiagonal * mapping.imageRadius;
             const float factor =
-                distance > 0.0F ? polynomial(mapping.coefficients, distance) / distance : 1.0F;
+                distance > 0.0F ? evaluateSextic(mapping.coefficients, distance) / distance : 1.0F;
             // Source pixel position within the format, rows from the top.
             const float sourceX = dx * factor + centreX - static_cast<float>(marginX);
             const float sourceY = dy * factor + centreY - static_cast<float>(marginY);

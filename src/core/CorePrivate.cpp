@@ -38,7 +38,7 @@ const std::shared_ptr<CorrectionData::ManagedContainerDataSource>& sharedContent
     std::call_once(onceFlag, [] {
         managedContainerDataSource = std::make_shared<CorrectionData::ContainerManager>(
             std::make_unique<CorrectionData::CorrectionFileBasedContainerManagerDataSource>(
-                CorrectionFile::LevelOfDepth{1, 5, 2}),
+                CorrectionFile::clipSearchDepth),
             contentCacheCapacity);
     });
     return managedContainerDataSource;
@@ -156,16 +156,8 @@ struct DistortionFits {
 // Forward: distorted height over true height; inverse: the other way round.
 DistortionFits distortionFits(const CorrectionData::Frame& frame) {
     const auto& points = frame.interpolationPoints;
-    if (points.radialDistortion.size() < points.heights.size()) {
-        throw CorrectionData::CoefficentCalculationFailedException(points.heights,
-                                                                   points.radialDistortion);
-    }
-    std::vector<float> distortedHeights;
-    distortedHeights.reserve(points.heights.size());
-    for (std::size_t i = 0; i < points.heights.size(); ++i) {
-        distortedHeights.push_back(points.heights[i] *
-                                   (1.0F - points.radialDistortion[i] / 1000.0F));
-    }
+    const std::vector<float> distortedHeights =
+        CorrectionData::Calculations::distortedHeights(points.heights, points.radialDistortion);
     return {fitted(points.heights, distortedHeights), fitted(distortedHeights, points.heights)};
 }
 

@@ -72,5 +72,18 @@ void calculateCoefficients(const std::vector<float>& x, const std::vector<float>
     coefficients.insert(coefficients.end(), result.begin(), result.end());
 }
 
+std::vector<float> distortedHeights(const std::vector<float>& heights,
+                                    const std::vector<float>& radialDistortion) {
+    if (radialDistortion.size() < heights.size()) {
+        throw CoefficentCalculationFailedException(heights, radialDistortion);
+    }
+    std::vector<float> distorted;
+    distorted.reserve(heights.size());
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        distorted.push_back(heights[i] * (1.0F - radialDistortion[i] / 1000.0F));
+    }
+    return distorted;
+}
+
 } // namespace Calculations
 } // namespace CorrectionData

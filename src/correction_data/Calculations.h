@@ -15,5 +15,12 @@ namespace Calculations {
 void calculateCoefficients(const std::vector<float>& x, const std::vector<float>& y,
                            std::vector<float>& coefficients);
 
+// The heights h(1 - d / 1000) at which the points recorded at the heights h
+// with radial distortion d (per mille) lie in the undistorted picture, in
+// single precision. Throws CoefficentCalculationFailedException when there
+// are fewer distortion values than heights.
+std::vector<float> distortedHeights(const std::vector<float>& heights,
+                                    const std::vector<float>& radialDistortion);
+
 } // namespace Calculations
 } // namespace CorrectionData

@@ -4,8 +4,8 @@
 
 namespace CorrectionFile {
 
-// The bounds of the correction file search around a clip. The
-// system always uses {1, 5, 2}.
+// The bounds of the correction file search around a clip. Every host
+// searches within `clipSearchDepth`.
 struct LevelOfDepth {
     // Levels of subdirectories searched below the clip's directory.
     std::uint8_t subdirectoryDepth = 0;
@@ -14,5 +14,8 @@ struct LevelOfDepth {
     // Levels of subdirectories searched below each of those parents.
     std::uint8_t parentSubdirectoryDepth = 0;
 };
+
+// One level of subdirectories, five parents, two levels below each parent.
+constexpr LevelOfDepth clipSearchDepth{1, 5, 2};
 
 } // namespace CorrectionFile

@@ -5,60 +5,77 @@
 
 namespace {
 
-// Halves away from zero, as the node rounds.
-std::uint32_t rounded(float value) {
-    return static_cast<std::uint32_t>(std::round(value));
+// Halves away from zero.
+std::int64_t rounded(double value) {
+    return static_cast<std::int64_t>(std::round(value));
 }
 
-float halfDiagonalOfPixelCentres(float width, float height) {
-    const float x = width / 2.0F - 0.5F;
-    const float y = height / 2.0F - 0.5F;
-    return std::sqrt(x * x + y * y);
+std::int64_t halfOf(std::int64_t difference) {
+    return rounded(static_cast<double>(difference) / 2.0);
+}
+
+double halfDiagonal(double width, double height) {
+    return std::hypot(width / 2.0 - 0.5, height / 2.0 - 0.5);
 }
 
 } // namespace
 
-FrameGeometry::FrameGeometry(std::uint32_t formatWidth, std::uint32_t formatHeight,
-                             std::uint32_t overhangX, std::uint32_t overhangY)
+FrameGeometry::FrameGeometry(std::int64_t formatWidth, std::int64_t formatHeight,
+                             std::int64_t overhangX, std::int64_t overhangY)
     : formatWidth_(formatWidth), formatHeight_(formatHeight) {
-    const std::uint32_t width = formatWidth + 2 * overhangX;
-    const std::uint32_t height = formatHeight + 2 * overhangY;
+    const std::int64_t width = formatWidth + 2 * overhangX;
+    const std::int64_t height = formatHeight + 2 * overhangY;
     alignedWidth_ = width;
     alignedHeight_ = height;
-    if (width != formatWidth || height != formatHeight) {
-        const float aspect = static_cast<float>(formatWidth) / static_cast<float>(formatHeight);
-        alignedWidth_ = std::max(width, rounded(static_cast<float>(height) * aspect));
-        alignedHeight_ = rounded(static_cast<float>(alignedWidth_) / aspect);
+    if ((width != formatWidth || height != formatHeight) && formatWidth > 0 && formatHeight > 0) {
+        // The aspect ratio W / H applied as a product and a quotient, so that
+        // exact halves stay exact.
+        const double widthForHeight =
+            std::round(static_cast<double>(height) * static_cast<double>(formatWidth) /
+                       static_cast<double>(formatHeight));
+        const double finalWidth = std::max(static_cast<double>(width), widthForHeight);
+        alignedWidth_ = rounded(finalWidth);
+        alignedHeight_ = rounded(finalWidth * static_cast<double>(formatHeight) /
+                                 static_cast<double>(formatWidth));
     }
-    marginX_ = rounded(static_cast<float>(alignedWidth_ - formatWidth) / 2.0F);
-    marginY_ = rounded(static_cast<float>(alignedHeight_ - formatHeight) / 2.0F);
+    marginX_ = halfOf(alignedWidth_ - formatWidth);
+    marginY_ = halfOf(alignedHeight_ - formatHeight);
     referenceWidth_ = boxWidth();
     referenceHeight_ = boxHeight();
 }
 
-FrameGeometry FrameGeometry::grownTo(std::uint32_t width, std::uint32_t height) const {
+FrameGeometry FrameGeometry::grownTo(std::int64_t width, std::int64_t height) const {
     FrameGeometry grown(*this);
-    const std::uint32_t targetWidth = std::max(width, alignedWidth_);
-    const std::uint32_t targetHeight = std::max(height, alignedHeight_);
-    grown.marginX_ = rounded(static_cast<float>(targetWidth - formatWidth_) / 2.0F);
-    grown.marginY_ = rounded(static_cast<float>(targetHeight - formatHeight_) / 2.0F);
+    grown.marginX_ = halfOf(std::max(width, alignedWidth_) - formatWidth_);
+    grown.marginY_ = halfOf(std::max(height, alignedHeight_) - formatHeight_);
     return grown;
 }
 
 float FrameGeometry::overscanOfBoundingBox() const {
-    const float frame = halfDiagonalOfPixelCentres(static_cast<float>(referenceWidth_),
-                                                   static_cast<float>(referenceHeight_));
-    const float format = halfDiagonalOfPixelCentres(static_cast<float>(formatWidth_),
-                                                    static_cast<float>(formatHeight_));
-    return (frame - format) / format * 100.0F;
+    return overscanBeyond(static_cast<double>(referenceWidth_),
+                          static_cast<double>(referenceHeight_), static_cast<double>(formatWidth_),
+                          static_cast<double>(formatHeight_));
 }
 
 float FrameGeometry::overscanOfFormat(float amount) const {
+    return overscanBeyond(static_cast<double>(referenceWidth_),
+                          static_cast<double>(referenceHeight_),
+                          static_cast<double>(remainingSide(formatWidth_, amount)),
+                          static_cast<double>(remainingSide(formatHeight_, amount)));
+}
+
+float FrameGeometry::overscanBeyond(double frameWidth, double frameHeight, double areaWidth,
+                                    double areaHeight) {
+    const double frame = halfDiagonal(frameWidth, frameHeight);
+    const double area = halfDiagonal(areaWidth, areaHeight);
+    if (!(area > 0.0) || !std::isfinite(area)) {
+        return 0.0F;
+    }
+    return static_cast<float>((frame - area) / area * 100.0);
+}
+
+std::int64_t FrameGeometry::remainingSide(std::int64_t formatSide, float amount) {
     const float scale = 1.0F / (amount / 100.0F + 1.0F);
-    const float frame = halfDiagonalOfPixelCentres(static_cast<float>(referenceWidth_),
-                                                   static_cast<float>(referenceHeight_));
-    const float remaining = halfDiagonalOfPixelCentres(
-        static_cast<float>(rounded(static_cast<float>(formatWidth_) * scale)),
-        static_cast<float>(rounded(static_cast<float>(formatHeight_) * scale)));
-    return (frame - remaining) / remaining * 100.0F;
+    const double side = std::round(static_cast<float>(formatSide) * scale);
+    return std::isfinite(side) ? static_cast<std::int64_t>(side) : 0;
 }

@@ -2,43 +2,53 @@
 
 #include <cstdint>
 
-// How a corrected frame is laid out around the input's format, as the
-// compositing node grows its bounding box: the data window beyond the format
-// is first widened to the format's aspect ratio, and then, symmetrically, to
-// the size the correction needs.
+// How a corrected frame is laid out around the input's format, the same for
+// every host: the data window beyond the format is first widened to the
+// format's aspect ratio, and then, symmetrically, to the size the correction
+// needs. Sizes and margins are signed: a data window that lies inside the
+// format on both sides of an axis makes the frame smaller than the format.
 class FrameGeometry {
 public:
     // The format size and how far the input's data window reaches beyond it
-    // on its farther side, per axis (0 when it stays inside).
-    FrameGeometry(std::uint32_t formatWidth, std::uint32_t formatHeight, std::uint32_t overhangX,
-                  std::uint32_t overhangY);
+    // on its farther side, per axis (negative when it stays inside).
+    FrameGeometry(std::int64_t formatWidth, std::int64_t formatHeight, std::int64_t overhangX,
+                  std::int64_t overhangY);
 
     // The overhang widened to the format's aspect ratio.
-    std::uint32_t alignedWidth() const { return alignedWidth_; }
-    std::uint32_t alignedHeight() const { return alignedHeight_; }
-    // The aligned frame as a box centred on the format (format plus twice the margins).
-    std::uint32_t boxWidth() const { return formatWidth_ + 2 * marginX_; }
-    std::uint32_t boxHeight() const { return formatHeight_ + 2 * marginY_; }
-    std::uint32_t marginX() const { return marginX_; }
-    std::uint32_t marginY() const { return marginY_; }
+    std::int64_t alignedWidth() const { return alignedWidth_; }
+    std::int64_t alignedHeight() const { return alignedHeight_; }
+    // The frame as a box centred on the format (format plus twice the margins).
+    std::int64_t boxWidth() const { return formatWidth_ + 2 * marginX_; }
+    std::int64_t boxHeight() const { return formatHeight_ + 2 * marginY_; }
+    std::int64_t marginX() const { return marginX_; }
+    std::int64_t marginY() const { return marginY_; }
 
-    // The box grown to at least the given size, keeping it centred.
-    FrameGeometry grownTo(std::uint32_t width, std::uint32_t height) const;
+    // The box grown to at least the given size and the aligned size, kept centred.
+    FrameGeometry grownTo(std::int64_t width, std::int64_t height) const;
 
-    // Percentage by which the frame's half diagonal exceeds the format's,
-    // when the overscan is the data window beyond the format.
+    // Percentage by which the half diagonal of the aligned box exceeds the
+    // format's, when the overscan is the data window beyond the format.
     float overscanOfBoundingBox() const;
     // The same when the format itself holds `amount` percent of overscan.
     float overscanOfFormat(float amount) const;
 
+    // Percentage by which the half diagonal (centre to the centre of a corner
+    // pixel) of a frame exceeds that of an area; 0 when the area is too small
+    // to tell.
+    static float overscanBeyond(double frameWidth, double frameHeight, double areaWidth,
+                                double areaHeight);
+    // The part of a format that `amount` percent of overscan leaves:
+    // round(side / (1 + amount / 100)) in single precision, halves away from zero.
+    static std::int64_t remainingSide(std::int64_t formatSide, float amount);
+
 private:
-    std::uint32_t formatWidth_;
-    std::uint32_t formatHeight_;
-    std::uint32_t alignedWidth_ = 0;
-    std::uint32_t alignedHeight_ = 0;
-    std::uint32_t marginX_ = 0;
-    std::uint32_t marginY_ = 0;
+    std::int64_t formatWidth_;
+    std::int64_t formatHeight_;
+    std::int64_t alignedWidth_ = 0;
+    std::int64_t alignedHeight_ = 0;
+    std::int64_t marginX_ = 0;
+    std::int64_t marginY_ = 0;
     // The aligned box size, kept by grownTo for the overscan.
-    std::uint32_t referenceWidth_ = 0;
-    std::uint32_t referenceHeight_ = 0;
+    std::int64_t referenceWidth_ = 0;
+    std::int64_t referenceHeight_ = 0;
 };

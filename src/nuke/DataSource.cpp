@@ -1,5 +1,6 @@
 #include "nuke/DataSource.h"
 
+#include "host_rules/FrameGeometry.h"
 #include "host_rules/ReadMetadataRules.h"
 #include "nuke/DataSourceHelper.h"
 #include "nuke/LensCorrection.h"
@@ -23,11 +24,6 @@ bool copyToBuffer(const std::string& text, char* buffer, size_t size) {
     }
     std::memcpy(buffer, text.c_str(), text.size() + 1);
     return true;
-}
-
-// Distance from the centre of a frame to the centre of its corner pixel.
-double halfDiagonal(double width, double height) {
-    return std::hypot(width / 2.0 - 0.5, height / 2.0 - 0.5);
 }
 
 std::uint32_t nonNegative(int value) {
@@ -82,23 +78,19 @@ bool DataSource::frameData(Core::FrameData& frameData) const {
 // How far the frame's half-diagonal reaches beyond that of the area without
 // overscan, in percent; 0 for a frame too small to tell.
 float DataSource::overscan() const {
-    const double frameDiagonal = halfDiagonal(node_->frameWidthWithOriginalAspectRatio(),
-                                              node_->frameHeightWithOriginalAspectRatio());
-    double areaDiagonal = 0.0;
+    const double frameWidth = node_->frameWidthWithOriginalAspectRatio();
+    const double frameHeight = node_->frameHeightWithOriginalAspectRatio();
     if (node_->overscanLocation() == overscanLocationFormat) {
         const DD::Image::Format& format =
             node_->isImageInputConnected() ? node_->imageInput()->format() : node_->format();
-        const float scale = 1.0F / (node_->overscanAmount() / 100.0F + 1.0F);
-        const double width = std::round(static_cast<float>(format.width()) * scale);
-        const double height = std::round(static_cast<float>(format.height()) * scale);
-        areaDiagonal = halfDiagonal(width, height);
-    } else {
-        areaDiagonal = halfDiagonal(node_->format().width(), node_->format().height());
+        const float amount = node_->overscanAmount();
+        return FrameGeometry::overscanBeyond(
+            frameWidth, frameHeight,
+            static_cast<double>(FrameGeometry::remainingSide(format.width(), amount)),
+            static_cast<double>(FrameGeometry::remainingSide(format.height(), amount)));
     }
-    if (!(areaDiagonal > 0.0) || !std::isfinite(areaDiagonal)) {
-        return 0.0F;
-    }
-    return static_cast<float>((frameDiagonal - areaDiagonal) / areaDiagonal * 100.0);
+    return FrameGeometry::overscanBeyond(frameWidth, frameHeight, node_->format().width(),
+                                         node_->format().height());
 }
 
 bool DataSource::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) const {

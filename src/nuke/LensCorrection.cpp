@@ -3,6 +3,8 @@
 #include "DDImage/Hash.h"
 #include "DDImage/ImagePlane.h"
 #include "DDImage/Knob.h"
+#include "host_rules/CoreErrorDescription.h"
+#include "host_rules/ManualRecordingFormat.h"
 #include "recording_format_database/RecordingFormat.h"
 
 #include <boost/date_time/posix_time/posix_time.hpp>
@@ -103,9 +105,6 @@ const char* const unexpectedFailure =
     "An unexpected issue did occur while correcting the frame. Please try again, and contact "
     "the developer if it persists.";
 
-const size_t briefErrorBufferSize = 4096;
-const size_t detailedErrorBufferSize = 16384;
-
 // Frames larger than this on a side are refused rather than overflowing the box.
 const long long maximumFrameSide = 1 << 20;
 
@@ -120,6 +119,11 @@ int roundedToInt(double value) {
 
 int roundedToInt(float value) {
     return roundedToInt(static_cast<double>(value));
+}
+
+int clampedToInt(std::int64_t value) {
+    return static_cast<int>(
+        std::min<std::int64_t>(std::max<std::int64_t>(value, INT_MIN), INT_MAX));
 }
 
 double roundedToTwoDecimals(double value) {
@@ -289,17 +293,15 @@ void LensCorrection::_validate(bool forReal) {
 
 void LensCorrection::validateOutputBox(std::string& failure) {
     const DD::Image::Format& format = info_.format();
-    const int formatWidth = format.w();
-    const int formatHeight = format.h();
-
-    int width = 0;
-    int height = 0;
-    calculateFrameSizeWithOriginalAspectRatio(width, height);
-    int dx = roundedToInt((width - formatWidth) / 2.0);
-    int dy = roundedToInt((height - formatHeight) / 2.0);
-    info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
-    frameWidthWithOriginalAspectRatio_ = formatWidth + 2 * dx;
-    frameHeightWithOriginalAspectRatio_ = formatHeight + 2 * dy;
+    const FrameGeometry geometry = frameGeometry();
+    const auto setBox = [this, &format](const FrameGeometry& frame) {
+        const int dx = clampedToInt(frame.marginX());
+        const int dy = clampedToInt(frame.marginY());
+        info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
+    };
+    setBox(geometry);
+    frameWidthWithOriginalAspectRatio_ = clampedToInt(geometry.boxWidth());
+    frameHeightWithOriginalAspectRatio_ = clampedToInt(geometry.boxHeight());
 
     unsigned int coreWidth = 0;
     unsigned int coreHeight = 0;
@@ -314,8 +316,8 @@ void LensCorrection::validateOutputBox(std::string& failure) {
     if (aborted() || !sized) {
         return;
     }
-    const long long finalWidth = std::max<long long>(coreWidth, width);
-    const long long finalHeight = std::max<long long>(coreHeight, height);
+    const long long finalWidth = std::max<long long>(coreWidth, geometry.alignedWidth());
+    const long long finalHeight = std::max<long long>(coreHeight, geometry.alignedHeight());
     if (finalWidth > maximumFrameSide || finalHeight > maximumFrameSide) {
         failure = "The corrected frame would be " + std::to_string(finalWidth) + " x " +
                   std::to_string(finalHeight) +
@@ -323,9 +325,7 @@ void LensCorrection::validateOutputBox(std::string& failure) {
                   "overscan controls.";
         return;
     }
-    dx = roundedToInt(static_cast<double>(finalWidth - formatWidth) / 2.0);
-    dy = roundedToInt(static_cast<double>(finalHeight - formatHeight) / 2.0);
-    info_.set(format.x() - dx, format.y() - dy, format.r() + dx, format.t() + dy);
+    setBox(geometry.grownTo(finalWidth, finalHeight));
 }
 
 void LensCorrection::getRequests(const DD::Image::Box& box, const DD::Image::ChannelSet& channels,
@@ -443,13 +443,12 @@ std::string LensCorrection::correctionFilePath() const {
 }
 
 void LensCorrection::retrieveCoreErrorDescription(std::string& brief, std::string& detail) const {
-    std::vector<char> buffer(briefErrorBufferSize, '\0');
-    brief = core_.briefErrorDescription(buffer.data(), buffer.size()) ? buffer.data()
-                                                                      : missingBriefDescription;
-    buffer.assign(detailedErrorBufferSize, '\0');
-    detail = core_.detailedErrorDescription(buffer.data(), buffer.size())
-                 ? buffer.data()
-                 : missingDetailedDescription;
+    if (!CoreErrorDescription::brief(core_, brief)) {
+        brief = missingBriefDescription;
+    }
+    if (!CoreErrorDescription::detailed(core_, detail)) {
+        detail = missingDetailedDescription;
+    }
 }
 
 std::string LensCorrection::reportedCoreError() const {
@@ -470,27 +469,17 @@ std::string LensCorrection::reportedUnexpectedFailure(const char* reason) const 
 }
 
 void LensCorrection::calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const {
+    const FrameGeometry geometry = frameGeometry();
+    width = clampedToInt(geometry.alignedWidth());
+    height = clampedToInt(geometry.alignedHeight());
+}
+
+FrameGeometry LensCorrection::frameGeometry() const {
     const DD::Image::Format& format = info_.format();
     const DD::Image::Box& box = info_.box();
-    const int formatWidth = format.w();
-    const int formatHeight = format.h();
-    const long long overhangX = std::max(format.x() - box.x(), box.r() - format.r());
-    const long long overhangY = std::max(format.y() - box.y(), box.t() - format.t());
-    const long long grownWidth = formatWidth + 2 * overhangX;
-    const long long grownHeight = formatHeight + 2 * overhangY;
-    if ((grownWidth == formatWidth && grownHeight == formatHeight) || formatWidth <= 0 ||
-        formatHeight <= 0) {
-        width = static_cast<int>(grownWidth);
-        height = static_cast<int>(grownHeight);
-        return;
-    }
-    // The format's aspect ratio W / H, applied as a product and a quotient so
-    // that exact halves stay exact.
-    const double widthForGrownHeight =
-        std::round(static_cast<double>(grownHeight) * formatWidth / formatHeight);
-    const double finalWidth = std::max(static_cast<double>(grownWidth), widthForGrownHeight);
-    width = roundedToInt(finalWidth);
-    height = roundedToInt(finalWidth * formatHeight / formatWidth);
+    return FrameGeometry(format.w(), format.h(),
+                         std::max(format.x() - box.x(), box.r() - format.r()),
+                         std::max(format.y() - box.y(), box.t() - format.t()));
 }
 
 double LensCorrection::knobValue(const char* name) const {
@@ -554,9 +543,10 @@ void LensCorrection::updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* ch
         return;
     }
     const float amount = static_cast<float>(knobValue(overscanAmountKnob));
-    const float scale = 1.0F / (amount / 100.0F + 1.0F);
-    setKnobValue(remainingWidthKnob, roundedToInt(formatWidth * scale));
-    setKnobValue(remainingHeightKnob, roundedToInt(formatHeight * scale));
+    setKnobValue(remainingWidthKnob,
+                 clampedToInt(FrameGeometry::remainingSide(input->format().width(), amount)));
+    setKnobValue(remainingHeightKnob,
+                 clampedToInt(FrameGeometry::remainingSide(input->format().height(), amount)));
 }
 
 void LensCorrection::updateValueOfRecordingFormatKnobs(std::string& failure) {
@@ -580,19 +570,9 @@ void LensCorrection::updateValueOfRecordingFormatKnobs(std::string& failure) {
     if (!manual) {
         return;
     }
-    double width = knobValue(imageAreaWidthKnob);
-    double height = knobValue(imageAreaHeightKnob);
-    const double pixelWidth = knobValue(clipWidthKnob);
-    const double pixelHeight = knobValue(clipHeightKnob);
-    // A missing side follows from the clip's aspect ratio; it only serves the
-    // diameter, the controls keep what the user typed.
-    if (width != 0 && height == 0 && pixelWidth != 0 && pixelHeight != 0) {
-        height = pixelHeight / pixelWidth * width;
-    }
-    if (height != 0 && width == 0 && pixelWidth != 0 && pixelHeight != 0) {
-        width = pixelWidth / pixelHeight * height;
-    }
-    const bool complete = width != 0 && height != 0;
+    // The derived side serves the diameter only: the controls keep what the user typed.
     setKnobValue(imageDiameterKnob,
-                 complete ? roundedToTwoDecimals(std::sqrt(width * width + height * height)) : 0);
+                 ManualRecordingFormat::imageDiameter(
+                     knobValue(imageAreaWidthKnob), knobValue(imageAreaHeightKnob),
+                     knobValue(clipWidthKnob), knobValue(clipHeightKnob)));
 }

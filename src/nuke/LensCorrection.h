@@ -5,6 +5,7 @@
 #include "core/Core.h"
 #include "core/CoreDataSource.h"
 #include "core/Logger.h"
+#include "host_rules/FrameGeometry.h"
 
 #include <map>
 #include <memory>
@@ -84,6 +85,8 @@ private:
     template <typename Work>
     void runReportingFailures(Work work);
     void calculateFrameSizeWithOriginalAspectRatio(int& width, int& height) const;
+    // The layout of the output frame around the format for the current box.
+    FrameGeometry frameGeometry() const;
     void updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfRecordingFormatKnobs(std::string& failure);

@@ -1,6 +1,7 @@
 #include "renderer/DistortionRenderer.h"
 
 #include "foundation/Exception.h"
+#include "foundation/Sextic.h"
 #include "renderer/DistortionKernelSource.h"
 #include "renderer/ImageOrMapRun.h"
 #include "renderer/KernelArgumentSequence.h"
@@ -16,11 +17,6 @@ namespace Renderer {
 
 namespace {
 
-float polynomial(const std::array<float, 7>& a, float x) {
-    return a[0] + a[1] * x + a[2] * x * x + a[3] * x * x * x + a[4] * x * x * x * x +
-           a[5] * x * x * x * x * x + a[6] * x * x * x * x * x * x;
-}
-
 std::string millimetres(float value) {
     std::ostringstream stream;
     stream << value << " mm";
@@ -32,7 +28,7 @@ constexpr float largestPixelCount = 2147483648.0F;
 
 // Ratio of the polynomial's distance to the given one; 1 where the distance is zero.
 float stretch(const std::array<float, 7>& a, float distance) {
-    return distance > 0.0F ? polynomial(a, distance) / distance : 1.0F;
+    return distance > 0.0F ? evaluateSextic(a, distance) / distance : 1.0F;
 }
 
 } // namespace

@@ -1,0 +1,101 @@
+#include "core/Inspection.h"
+
+#include "correction_data/Calculations.h"
+#include "correction_data/JsonParser.h"
+#include "correction_file/ClipFilePathBasedFinder.h"
+#include "correction_file/LevelOfDepth.h"
+#include "correction_file/Parser.h"
+#include "correction_file/Reader.h"
+#include "foundation/Exception.h"
+#include "renderer/OpenCLKernelHelper.h"
+
+#include <CL/cl.h>
+
+namespace {
+
+Core::Inspection::Curve fitted(const std::vector<float>& x, const std::vector<float>& y) {
+    Core::Inspection::Curve curve;
+    try {
+        CorrectionData::Calculations::calculateCoefficients(x, y, curve.coefficients);
+        curve.fitted = true;
+    } catch (const Exception& error) {
+        curve.failure = error.what();
+    }
+    return curve;
+}
+
+const char* typeName(cl_device_id device) {
+    cl_device_type type = 0;
+    if (clGetDeviceInfo(device, CL_DEVICE_TYPE, sizeof type, &type, nullptr) != CL_SUCCESS) {
+        return "unknown";
+    }
+    if ((type & CL_DEVICE_TYPE_GPU) != 0) {
+        return "GPU";
+    }
+    if ((type & CL_DEVICE_TYPE_CPU) != 0) {
+        return "CPU";
+    }
+    if ((type & CL_DEVICE_TYPE_ACCELERATOR) != 0) {
+        return "accelerator";
+    }
+    return "other";
+}
+
+} // namespace
+
+std::string Core::Inspection::findCorrectionFile(const std::string& clipFilePath) {
+    std::string path;
+    CorrectionFile::ClipFilePathBasedFinder(clipFilePath, CorrectionFile::clipSearchDepth)
+        .find(path);
+    return path;
+}
+
+CorrectionData::Content Core::Inspection::readCorrectionFile(const std::string& path) {
+    std::string text;
+    CorrectionFile::Reader().readFile(path, text);
+    CorrectionData::Content content;
+    CorrectionFile::Parser().parse(text, content);
+    return content;
+}
+
+void Core::Inspection::parseEmbeddedMetadata(const std::string& json,
+                                             CorrectionData::Header& header,
+                                             CorrectionData::Frame& frame) {
+    CorrectionData::JsonParser::parse(json, header, frame);
+}
+
+Core::Inspection::FrameCurves Core::Inspection::fitCurves(const CorrectionData::Frame& frame) {
+    const auto& points = frame.interpolationPoints;
+    FrameCurves curves;
+    // The distorted heights are the values of the first curve and the
+    // positions of the second; a failure to build them fails both.
+    try {
+        const std::vector<float> distorted =
+            CorrectionData::Calculations::distortedHeights(points.heights, points.radialDistortion);
+        curves.distortedOverHeight = fitted(points.heights, distorted);
+        curves.heightOverDistorted = fitted(distorted, points.heights);
+    } catch (const Exception& error) {
+        curves.distortedOverHeight = Curve{false, {}, error.what()};
+        curves.heightOverDistorted = curves.distortedOverHeight;
+    }
+    curves.shadingOverHeight = fitted(points.heights, points.shading);
+    return curves;
+}
+
+std::vector<Core::Inspection::Platform> Core::Inspection::openCLPlatforms() {
+    using Renderer::OpenCLKernelHelper;
+    const cl_device_id chosen = OpenCLKernelHelper::idOfMostPowerfulDevice();
+    std::vector<Platform> platforms;
+    for (const cl_platform_id id : OpenCLKernelHelper::allPlatformIds()) {
+        Platform platform;
+        platform.name = OpenCLKernelHelper::queryPlatformInfo(id, CL_PLATFORM_NAME);
+        platform.version = OpenCLKernelHelper::queryPlatformInfo(id, CL_PLATFORM_VERSION);
+        for (const cl_device_id device : OpenCLKernelHelper::allDeviceIdsForPlatform(id)) {
+            platform.devices.push_back(
+                {OpenCLKernelHelper::queryDeviceInfo(device, CL_DEVICE_NAME), typeName(device),
+                 OpenCLKernelHelper::queryDeviceInfo(device, CL_DEVICE_VERSION), device == chosen});
+        }
+        platforms.push_back(std::move(platform));
+    }
+    return platforms;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace Core {
+class Core;
+}
+
+// The last failure of a core, read out for a host. Every host reads through
+// buffers of the same size, so that no host cuts off what another shows.
+namespace CoreErrorDescription {
+
+// False, leaving the text untouched, when the core holds no such
+// description or it does not fit.
+bool brief(const Core::Core& core, std::string& text);
+bool detailed(const Core::Core& core, std::string& text);
+
+} // namespace CoreErrorDescription
