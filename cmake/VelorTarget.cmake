@@ -44,6 +44,7 @@ function(velor_add_library subsystem)
   velor_configure_target(${target})
   target_include_directories(${target} PUBLIC
     "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/src>"
+    "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>"
     "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/velor>")
   target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${ARG_PRIVATE})
   set_target_properties(${target} PROPERTIES EXPORT_NAME ${subsystem})
