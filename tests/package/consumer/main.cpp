@@ -41,9 +41,7 @@ public:
         parameter.outputMap = false;
         return true;
     }
-    bool recordingFormat(RecordingFormatDatabase::RecordingFormat&) const override {
-        return false;
-    }
+    bool recordingFormat(RecordingFormatDatabase::RecordingFormat&) const override { return false; }
 
 private:
     static bool copy(const std::string& text, char* buffer, size_t size) {
