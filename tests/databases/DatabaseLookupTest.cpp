@@ -101,7 +101,7 @@ TEST(MetadataKeyLookup, FindsEveryRowOfTheTableIgnoringCase) {
 }
 
 // Names match ignoring case, ordered by unsigned bytes; format and kind names match exactly.
-TEST(DatabaseLookup, LaterRowsWinAcrossLetterCase) {
+TEST(RecordingFormatLookup, LaterRowsWinAcrossLetterCase) {
     const Formats formats =
         formatsOf(CsvStringBasedRecordingFormatDatabase({"Acme;One;;Wide;10;5;1000;500",
                                                          "acme;ONE;sensor;Wide;20;10;2000;1000",
@@ -110,7 +110,9 @@ TEST(DatabaseLookup, LaterRowsWinAcrossLetterCase) {
     ASSERT_EQ(formats.size(), 2U);
     EXPECT_EQ(formats.at("Wide").pixelWidth, 2000U);
     EXPECT_EQ(formats.at("wide").pixelWidth, 1U);
+}
 
+TEST(MetadataKeyLookup, LaterRowsWinAcrossLetterCase) {
     const CsvStringBasedMetadataDatabase keys(
         {"Timecode;ARRI;MXF;first", "Timecode;arri;mxf;second;ignored;fields",
          "timecode;Sony;MOV;lower-case kind", "ClipFileName;;MXF;empty manufacturer"});
@@ -125,16 +127,22 @@ TEST(DatabaseLookup, LaterRowsWinAcrossLetterCase) {
     EXPECT_FALSE(less("\xC3\xA9", "Zeiss"));
 }
 
-// Failures of both databases with the text the user sees; lookups leave their output alone.
-TEST(DatabaseFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
+// Each failure with the text the user sees.
+void expectFailures(const std::vector<std::pair<std::function<void()>, std::string>>& cases) {
+    for (const auto& failure : cases) {
+        try {
+            failure.first();
+            ADD_FAILURE() << "no exception for " << failure.second;
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.detailedDescription(), failure.second);
+        }
+    }
+}
+
+// Lookups that fail leave their output alone.
+TEST(RecordingFormatFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
     std::vector<std::string> models = {"unchanged"};
     Formats formats = {{"unchanged", RecordingFormat{}}};
-    std::string key = "unchanged";
-    const std::string noKey = "Camera manufacturer and container format could not be found in "
-                              "the recording format database.\nMetadata Kind: ";
-    const auto lookUp = [&key](MetadataKind kind, const char* container) {
-        return [&key, kind, container] { keyDatabase().keyForKind(kind, "RED", container, key); };
-    };
     std::vector<std::pair<std::function<void()>, std::string>> cases = {
         {[&models] { formatDatabase().cameraModels("Canon", models); },
          "Camera manufacturer could not be found in the recording format database.\n"
@@ -142,13 +150,6 @@ TEST(DatabaseFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
         {[&formats] { formatDatabase().recordingFormats("ARRI", "AMIRA ", formats); },
          "Camera manufacturer and model could not be found in the recording format database.\n"
          "Camera Manufacturer: \"ARRI\"\nCamera Model: \"AMIRA \"\n"},
-        {lookUp(MetadataKind::ClipFileName, "EXR"),
-         noKey + "\"ClipFileName\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"EXR\"\n"},
-        {lookUp(static_cast<MetadataKind>(7), "R3D"),
-         noKey + "\"7\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"R3D\"\n"},
-        {[] { CsvStringBasedMetadataDatabase{{"Timecode;ARRI;MXF"}}; },
-         "The metadata key table is damaged. Rebuild the plug-in from an unmodified source.\n"
-         "Row: \"Timecode;ARRI;MXF\"\n"},
     };
     // Rows that are not complete or hold sizes that are not positive numbers.
     for (const std::string row :
@@ -159,17 +160,28 @@ TEST(DatabaseFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
                            "unmodified source.\nRow: \"" +
                                row + "\"\n");
     }
-    for (const auto& failure : cases) {
-        try {
-            failure.first();
-            ADD_FAILURE() << "no exception for " << failure.second;
-        } catch (const Exception& error) {
-            EXPECT_EQ(error.detailedDescription(), failure.second);
-        }
-    }
+    expectFailures(cases);
     EXPECT_EQ(models, std::vector<std::string>{"unchanged"});
     EXPECT_EQ(formats.size(), 1U);
     EXPECT_EQ(formats.count("unchanged"), 1U);
+}
+
+TEST(MetadataKeyFailures, ReportTheirValuesAndLeaveTheOutputAlone) {
+    std::string key = "unchanged";
+    const std::string noKey = "Camera manufacturer and container format could not be found in "
+                              "the recording format database.\nMetadata Kind: ";
+    const auto lookUp = [&key](MetadataKind kind, const char* container) {
+        return [&key, kind, container] { keyDatabase().keyForKind(kind, "RED", container, key); };
+    };
+    expectFailures({
+        {lookUp(MetadataKind::ClipFileName, "EXR"),
+         noKey + "\"ClipFileName\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"EXR\"\n"},
+        {lookUp(static_cast<MetadataKind>(7), "R3D"),
+         noKey + "\"7\"\nCamera Manufacturer: \"RED\"\nContainer Format: \"R3D\"\n"},
+        {[] { CsvStringBasedMetadataDatabase{{"Timecode;ARRI;MXF"}}; },
+         "The metadata key table is damaged. Rebuild the plug-in from an unmodified source.\n"
+         "Row: \"Timecode;ARRI;MXF\"\n"},
+    });
     EXPECT_EQ(key, "unchanged");
 }
 
