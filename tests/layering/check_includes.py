@@ -9,6 +9,9 @@ import re
 import sys
 
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"/]+)/')
+# Host libraries that only their host folder may include.
+HOST_HEADERS = {'DDImage': 'nuke', 'OpenImageIO': 'cli'}
+ANY_INCLUDE = re.compile(r'^\s*#\s*include\s*["<]([^">/]+)/')
 TARGET = re.compile(r'velor(?:_|::)([a-z_]+)')
 
 
@@ -51,6 +54,10 @@ def main():
             if path.suffix not in ('.h', '.cpp'):
                 continue
             for number, line in enumerate(path.read_text().splitlines(), 1):
+                host = ANY_INCLUDE.match(line)
+                if host and HOST_HEADERS.get(host.group(1), folder) != folder:
+                    failures.append(f'{path.relative_to(src)}:{number}: includes {host.group(1)}, '
+                                    f'which only {HOST_HEADERS[host.group(1)]}/ may use')
                 match = INCLUDE.match(line)
                 if not match:
                     continue
