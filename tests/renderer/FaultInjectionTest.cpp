@@ -65,11 +65,24 @@ private:
         return renderer;
     }
 
+    // A run that fails leaves the caller's output as it was.
+    static void renderOrKeep(SomeRenderer& renderer, const float* input, Frame& output) {
+        const std::vector<float> before = output.values;
+        try {
+            renderer.render(input, output.values.data(), output.bytes());
+        } catch (const Exception&) {
+            if (output.values != before) {
+                throw std::logic_error("a failed run changed the output");
+            }
+            throw;
+        }
+    }
+
     void renderImage(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
         SomeRenderer& renderer = prepared(width, height, false);
         const Frame input = PixelFrames::noiseFrame(width, height, seed);
         Frame output(width, height);
-        renderer.render(input.values.data(), output.values.data(), output.bytes());
+        renderOrKeep(renderer, input.values.data(), output);
         // The stand-in image kernel copies its input: anything else is a stale or lost frame.
         if (output.values != input.values) {
             throw std::logic_error("a frame reported as rendered is not the frame's result");
@@ -80,7 +93,7 @@ private:
         SomeRenderer& renderer = prepared(width, height, false);
         const Frame input = PixelFrames::noiseFrame(width, height, seed);
         Frame frame = input;
-        renderer.render(frame.values.data(), frame.values.data(), frame.bytes());
+        renderOrKeep(renderer, frame.values.data(), frame);
         if (frame.values != input.values) {
             throw std::logic_error("a frame rendered in place is not the frame's result");
         }
@@ -89,7 +102,7 @@ private:
     void renderMap(std::uint32_t width, std::uint32_t height) {
         SomeRenderer& renderer = prepared(width, height, true);
         Frame output(width, height);
-        renderer.render(nullptr, output.values.data(), output.bytes());
+        renderOrKeep(renderer, nullptr, output);
         for (size_t i = 0; i < output.values.size(); ++i) {
             if (output.values[i] != FakeOpenCL::mapValue(i)) {
                 throw std::logic_error("a map reported as rendered is not the map's result");
