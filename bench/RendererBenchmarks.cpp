@@ -1,6 +1,7 @@
 // The renderers on their own: a frame through the OpenCL device and back, the output
-// size, and the first frame of a process (both renderers built, one frame rendered); and
-// the floor of any frame through the device: its two copies, with no kernel between.
+// size, and the first frame of a process (both renderers built, one frame rendered); the
+// general programs (the texts GPUs build) run the same way on the same device; and the
+// floor of any frame through the device: its transfers, with no kernel between.
 
 #include "BenchmarkLens.h"
 
@@ -8,12 +9,17 @@
 #include "renderer/CLMemory.h"
 #include "renderer/DistortionKernelSource.h"
 #include "renderer/DistortionRenderer.h"
+#include "renderer/KernelArgumentSequence.h"
+#include "renderer/OpenCLKernel.h"
+#include "renderer/ShadingKernelSource.h"
 #include "renderer/ShadingRenderer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -104,8 +110,62 @@ void firstFrame(benchmark::State& state) {
     }
 }
 
-// The input written to a device buffer and the output read from another, blocking, on the
-// device and queue the renderers choose: the transfers every rendered frame makes.
+// The general program text of a renderer (what a GPU builds) with this benchmark's lens,
+// run as the renderer runs its own, on the same device: the kernels that a CPU device ran
+// before it got programs of its own.
+template <typename SomeRenderer>
+void renderWithTheGeneralProgram(benchmark::State& state, const char* source,
+                                 const char* kernelName) {
+    constexpr bool shading = std::is_same_v<SomeRenderer, Renderer::ShadingRenderer>;
+    const std::uint32_t width = widthOf(state);
+    const std::uint32_t height = heightOf(state);
+    SomeRenderer& renderer = []() -> SomeRenderer& {
+        if constexpr (shading) {
+            return shadingRenderer();
+        } else {
+            return distortionRenderer();
+        }
+    }();
+    setUp(renderer, width, height);
+    Renderer::OpenCLKernel<float> kernel(source, kernelName, [&renderer](cl_kernel handle) {
+        Renderer::KernelArgumentSequence arguments(handle, 2);
+        arguments.add(cl_uint{renderer.currentWidth})
+            .add(cl_uint{renderer.currentHeight})
+            .add(cl_uint{renderer.originalWidth})
+            .add(cl_uint{renderer.originalHeight})
+            .add(cl_float{renderer.imageRadius});
+        for (const float coefficient : renderer.coefficients) {
+            arguments.add(cl_float{coefficient});
+        }
+        if constexpr (shading) {
+            arguments.add(cl_uchar{renderer.reverse}).add(cl_float{renderer.gamma});
+        }
+        return arguments.status();
+    });
+    kernel.keepBuffersBetweenRuns(true);
+    const std::vector<float> input = Bench::testFrame(width, height);
+    std::vector<float> output(input.size());
+    Bench::steadyFrames(state, [&] {
+        kernel.execute(Bench::frameBytes(width, height), output.data(), input.data());
+        benchmark::DoNotOptimize(output.data());
+        return true;
+    });
+}
+
+void distortionGeneralProgram(benchmark::State& state) {
+    renderWithTheGeneralProgram<Renderer::DistortionRenderer>(
+        state, Renderer::distortionKernelSource, "distortion");
+}
+
+void shadingGeneralProgram(benchmark::State& state) {
+    renderWithTheGeneralProgram<Renderer::ShadingRenderer>(state, Renderer::shadingKernelSource,
+                                                           "shading");
+}
+
+// The transfers every rendered frame makes, on the device and queue the renderers choose,
+// with no kernel between: the output read back from a device buffer, blocking, and the
+// input written to another one, or, on a device in host memory, a read-only buffer made on
+// the caller's input and released.
 void deviceTransfers(benchmark::State& state) {
     const std::uint32_t width = widthOf(state);
     const std::uint32_t height = heightOf(state);
@@ -113,11 +173,20 @@ void deviceTransfers(benchmark::State& state) {
     const Renderer::BuiltProgram program(Renderer::distortionKernelSource);
     const Renderer::CLMemory input(program.context(), CL_MEM_READ_ONLY, bytes);
     const Renderer::CLMemory output(program.context(), CL_MEM_WRITE_ONLY, bytes);
-    const std::vector<float> frame = Bench::testFrame(width, height);
+    std::vector<float> frame = Bench::testFrame(width, height);
     std::vector<float> result(frame.size());
     Bench::steadyFrames(state, [&] {
-        if (clEnqueueWriteBuffer(program.queue(), input, CL_TRUE, 0, bytes, frame.data(), 0,
-                                 nullptr, nullptr) != CL_SUCCESS ||
+        std::optional<Renderer::CLMemory> inPlace;
+        cl_int status = CL_SUCCESS;
+        if (program.hostUnifiedMemory()) {
+            inPlace.emplace(program.context(), CL_MEM_READ_ONLY | CL_MEM_USE_HOST_PTR, bytes,
+                            frame.data());
+        } else {
+            status = clEnqueueWriteBuffer(program.queue(), input, CL_TRUE, 0, bytes, frame.data(),
+                                          0, nullptr, nullptr);
+        }
+        inPlace.reset();
+        if (status != CL_SUCCESS ||
             clEnqueueReadBuffer(program.queue(), output, CL_TRUE, 0, bytes, result.data(), 0,
                                 nullptr, nullptr) != CL_SUCCESS) {
             state.SkipWithError("a transfer to or from the device failed");
@@ -146,4 +215,8 @@ BENCHMARK(firstFrame)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+BENCHMARK(distortionGeneralProgram)
+    ->Name("GeneralProgram/Distortion")
+    ->Apply(Bench::imageBenchmark);
+BENCHMARK(shadingGeneralProgram)->Name("GeneralProgram/Shading")->Apply(Bench::imageBenchmark);
 BENCHMARK(deviceTransfers)->Name("OpenCL/TransfersOnly")->Apply(Bench::imageBenchmark);
