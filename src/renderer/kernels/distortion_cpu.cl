@@ -13,6 +13,9 @@
 // Pixels of a row segment, held in local scratch between the loops.
 #define SEGMENT 1024
 
+// The cell index of a source point whose four pixels do not all lie inside the frame.
+#define NOT_WHOLE ((size_t)-1)
+
 #define INLINE inline __attribute__((always_inline))
 
 // The run of pixels [*first, *end) of this work-group; false for an idle group.
@@ -66,13 +69,6 @@ INLINE float distanceFromCentre(const float radius, const uint width, const uint
     return distance / halfDiagonal * radius;
 }
 
-INLINE float4 readCell(__global const float* restrict input, const uint width, const float cellX,
-                       const float cellY)
-{
-    const size_t index = ((size_t)(int)cellY * width + (size_t)(int)cellX) * 4;
-    return vload4(0, input + index);
-}
-
 // A cell outside the frame adds nothing (tested before the conversion to integers).
 INLINE float4 weightedCell(__global const float* restrict input, const uint width,
                            const uint height, const float cellX, const float cellY,
@@ -81,12 +77,12 @@ INLINE float4 weightedCell(__global const float* restrict input, const uint widt
     if (!(cellX >= 0.0f && cellX < (float)width && cellY >= 0.0f && cellY < (float)height)) {
         return (float4)(0.0f);
     }
-    return weight * readCell(input, width, cellX, cellY);
+    const size_t index = ((size_t)(int)cellY * width + (size_t)(int)cellX) * 4;
+    return weight * vload4(0, input + index);
 }
 
 // The compiler's own floor and ceil are single instructions and give the same values as
-// the library's routines. A cell of four pixels that lies wholly inside the frame takes
-// one bounds test; the weights, products and sums are those of the per-cell path.
+// the library's routines.
 INLINE float4 sampleInput(__global const float* restrict input, const uint width,
                           const uint height, const float px, const float py)
 {
@@ -98,21 +94,10 @@ INLINE float4 sampleInput(__global const float* restrict input, const uint width
     const bool fractionalY = py != bottom;
 
     if (fractionalX && fractionalY) {
-        const float weightLeftTop = (right - px) * (py - bottom);
-        const float weightRightTop = (px - left) * (py - bottom);
-        const float weightLeftBottom = (right - px) * (top - py);
-        const float weightRightBottom = (px - left) * (top - py);
-        if (left >= 0.0f && right < (float)width && bottom >= 0.0f && top < (float)height) {
-            const float4 leftTop = weightLeftTop * readCell(input, width, left, top);
-            const float4 rightTop = weightRightTop * readCell(input, width, right, top);
-            const float4 leftBottom = weightLeftBottom * readCell(input, width, left, bottom);
-            const float4 rightBottom = weightRightBottom * readCell(input, width, right, bottom);
-            return leftTop + rightTop + leftBottom + rightBottom;
-        }
-        return weightedCell(input, width, height, left, top, weightLeftTop)
-               + weightedCell(input, width, height, right, top, weightRightTop)
-               + weightedCell(input, width, height, left, bottom, weightLeftBottom)
-               + weightedCell(input, width, height, right, bottom, weightRightBottom);
+        return weightedCell(input, width, height, left, top, (right - px) * (py - bottom))
+               + weightedCell(input, width, height, right, top, (px - left) * (py - bottom))
+               + weightedCell(input, width, height, left, bottom, (right - px) * (top - py))
+               + weightedCell(input, width, height, right, bottom, (px - left) * (top - py));
     }
     if (fractionalX) {
         return weightedCell(input, width, height, left, py, right - px)
@@ -134,6 +119,11 @@ __kernel void distortion(__global const float* restrict input, __global float* r
 {
     __local float sourceX[SEGMENT];
     __local float sourceY[SEGMENT];
+    __local size_t cells[SEGMENT];
+    __local float weightsLeftTop[SEGMENT];
+    __local float weightsRightTop[SEGMENT];
+    __local float weightsLeftBottom[SEGMENT];
+    __local float weightsRightBottom[SEGMENT];
     size_t first = 0;
     size_t end = 0;
     if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
@@ -149,21 +139,53 @@ __kernel void distortion(__global const float* restrict input, __global float* r
         size_t y = 0;
         const uint count = segmentAt(pixel, end, currentWidth, &x0, &y);
 
-        // Source points: arithmetic alone, which vectorises.
+        // Source points, and for those between four pixels inside the frame the cell and
+        // the weights: arithmetic alone, which vectorises.
         for (uint i = 0; i < count; ++i) {
             const uint x = x0 + i;
             const float distance =
                 distanceFromCentre(imageRadius, currentWidth, currentHeight, (int)x, (int)y);
             const float distanceInOldImage = polynomial(distance, a0, a1, a2, a3, a4, a5, a6);
             const float factor = distance > 0.0f ? distanceInOldImage / distance : 1.0f;
-            sourceX[i] = ((float)x - centre.x) * factor + centre.x;
-            sourceY[i] = ((float)y - centre.y) * factor + centre.y;
+            const float px = ((float)x - centre.x) * factor + centre.x;
+            const float py = ((float)y - centre.y) * factor + centre.y;
+            sourceX[i] = px;
+            sourceY[i] = py;
+
+            const float left = __builtin_floorf(px);
+            const float right = __builtin_ceilf(px);
+            const float bottom = __builtin_floorf(py);
+            const float top = __builtin_ceilf(py);
+            const bool whole = px != left && py != bottom && left >= 0.0f
+                               && right < (float)currentWidth && bottom >= 0.0f
+                               && top < (float)currentHeight;
+            // Only values inside the frame are converted to integers.
+            const float cellX = whole ? left : 0.0f;
+            const float cellY = whole ? bottom : 0.0f;
+            const size_t cell = ((size_t)(int)cellY * currentWidth + (size_t)(int)cellX) * 4;
+            cells[i] = whole ? cell : NOT_WHOLE;
+            weightsLeftTop[i] = (right - px) * (py - bottom);
+            weightsRightTop[i] = (px - left) * (py - bottom);
+            weightsLeftBottom[i] = (right - px) * (top - py);
+            weightsRightBottom[i] = (px - left) * (top - py);
         }
 
+        // The weighted pixels of a whole cell: the products and sums of the per-cell path.
+        const size_t rowStride = (size_t)currentWidth * 4;
         __global float* restrict row = output + pixel * 4;
         for (uint i = 0; i < count; ++i) {
-            const float4 value =
-                sampleInput(input, currentWidth, currentHeight, sourceX[i], sourceY[i]);
+            const size_t cell = cells[i];
+            float4 value;
+            if (cell != NOT_WHOLE) {
+                const float4 leftTop = weightsLeftTop[i] * vload4(0, input + cell + rowStride);
+                const float4 rightTop =
+                    weightsRightTop[i] * vload4(0, input + cell + rowStride + 4);
+                const float4 leftBottom = weightsLeftBottom[i] * vload4(0, input + cell);
+                const float4 rightBottom = weightsRightBottom[i] * vload4(0, input + cell + 4);
+                value = leftTop + rightTop + leftBottom + rightBottom;
+            } else {
+                value = sampleInput(input, currentWidth, currentHeight, sourceX[i], sourceY[i]);
+            }
             vstore4(value, i, row);
         }
         pixel += count;
