@@ -6,6 +6,7 @@
 #include "BenchmarkLens.h"
 
 #include "renderer/BuiltProgram.h"
+#include "renderer/CLKernel.h"
 #include "renderer/CLMemory.h"
 #include "renderer/DistortionKernelSource.h"
 #include "renderer/DistortionRenderer.h"
@@ -197,6 +198,62 @@ void deviceTransfers(benchmark::State& state) {
     });
 }
 
+// A launch of the renderers' size (sixteen work items per pixel) in which no work item
+// does anything: each item leaves after a test of its own id, or the whole group leaves
+// after a test of the group's id, which is the same for all its items.
+const char* const idleLaunchSource = R"CLC(
+__kernel void itemExit(__global float* output, const ulong items)
+{
+    if (get_global_id(0) >= items) {
+        return;
+    }
+    output[0] = 0.0f;
+}
+
+__kernel void groupExit(__global float* output, const ulong items)
+{
+    if (get_group_id(0) * get_local_size(0) >= items) {
+        return;
+    }
+    output[0] = 0.0f;
+}
+)CLC";
+
+void idleLaunch(benchmark::State& state, const char* kernelName) {
+    const size_t items = Bench::frameBytes(widthOf(state), heightOf(state));
+    const Renderer::BuiltProgram program(idleLaunchSource);
+    const Renderer::CLKernel kernel(program.program(), kernelName);
+    const Renderer::CLMemory output(program.context(), CL_MEM_WRITE_ONLY, sizeof(float));
+    const cl_mem buffer = output;
+    const cl_ulong none = 0;
+    size_t local = 0;
+    if (clSetKernelArg(kernel, 0, sizeof(buffer), &buffer) != CL_SUCCESS ||
+        clSetKernelArg(kernel, 1, sizeof(none), &none) != CL_SUCCESS ||
+        clGetKernelWorkGroupInfo(kernel, program.device(), CL_KERNEL_WORK_GROUP_SIZE, sizeof(local),
+                                 &local, nullptr) != CL_SUCCESS) {
+        state.SkipWithError("the idle kernel could not be set up");
+        return;
+    }
+    const size_t global = Renderer::OpenCLKernel<float>::globalWorkSize(items, local);
+    Bench::steadyFrames(state, [&] {
+        if (clEnqueueNDRangeKernel(program.queue(), kernel, 1, nullptr, &global, &local, 0, nullptr,
+                                   nullptr) != CL_SUCCESS ||
+            clFinish(program.queue()) != CL_SUCCESS) {
+            state.SkipWithError("the idle launch failed");
+            return false;
+        }
+        return true;
+    });
+}
+
+void idleLaunchItemExit(benchmark::State& state) {
+    idleLaunch(state, "itemExit");
+}
+
+void idleLaunchGroupExit(benchmark::State& state) {
+    idleLaunch(state, "groupExit");
+}
+
 } // namespace
 
 BENCHMARK(distortionRender)->Name("DistortionRenderer/Render")->Apply(Bench::imageBenchmark);
@@ -219,4 +276,14 @@ BENCHMARK(distortionGeneralProgram)
     ->Name("GeneralProgram/Distortion")
     ->Apply(Bench::imageBenchmark);
 BENCHMARK(shadingGeneralProgram)->Name("GeneralProgram/Shading")->Apply(Bench::imageBenchmark);
+BENCHMARK(idleLaunchItemExit)
+    ->Name("OpenCL/IdleLaunch/ItemExit")
+    ->Args({4096, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(idleLaunchGroupExit)
+    ->Name("OpenCL/IdleLaunch/GroupExit")
+    ->Args({4096, 2160})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(deviceTransfers)->Name("OpenCL/TransfersOnly")->Apply(Bench::imageBenchmark);
