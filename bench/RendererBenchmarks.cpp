@@ -227,7 +227,7 @@ void idleLaunch(benchmark::State& state, const char* kernelName) {
     const cl_mem buffer = output;
     const cl_ulong none = 0;
     size_t local = 0;
-    if (clSetKernelArg(kernel, 0, sizeof(buffer), &buffer) != CL_SUCCESS ||
+    if (clSetKernelArg(kernel, 0, sizeof(cl_mem), &buffer) != CL_SUCCESS ||
         clSetKernelArg(kernel, 1, sizeof(none), &none) != CL_SUCCESS ||
         clGetKernelWorkGroupInfo(kernel, program.device(), CL_KERNEL_WORK_GROUP_SIZE, sizeof(local),
                                  &local, nullptr) != CL_SUCCESS) {
