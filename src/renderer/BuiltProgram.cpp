@@ -3,6 +3,9 @@
 #include "foundation/Exception.h"
 #include "renderer/OpenCLKernelHelper.h"
 
+#include <cstdint>
+#include <string>
+
 namespace Renderer {
 
 namespace {

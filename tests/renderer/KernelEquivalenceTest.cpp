@@ -365,6 +365,12 @@ void expectCallersToSeeWhatTheySawBefore(const Lens& lens, const Lens* failingLe
     Frame inPlace = input;
     render(renderer, size, lens, false, inPlace.values.data(), inPlace.values.data());
     EXPECT_TRUE(identical(separate, inPlace)) << "in place";
+    // Memory aligned to a float only.
+    std::vector<float> shifted(input.values.size() + 1);
+    std::copy(input.values.begin(), input.values.end(), shifted.begin() + 1);
+    Frame fromShifted(size.width, size.height);
+    render(renderer, size, lens, false, shifted.data() + 1, fromShifted.values.data());
+    EXPECT_TRUE(identical(separate, fromShifted)) << "input aligned to a float";
 
     Frame untouched(size.width, size.height);
     std::fill(untouched.values.begin(), untouched.values.end(), -7.0F);
