@@ -26,11 +26,13 @@ std::vector<Bench::Comparison> comparisons() {
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, remapPrecomputed});
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, floor});
         list.push_back({"Core/UndistortFrameSizeAndRender" + frame, transfers});
+        list.push_back({"DistortionRenderer/Render" + frame, "GeneralProgram/Distortion" + frame});
         list.push_back({"DistortionRenderer/Render" + frame, remap});
         list.push_back({"DistortionRenderer/Render" + frame, floor});
         list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, vignetting});
         list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, floor});
         list.push_back({"Core/ShadingRemovalFrameSizeAndRender" + frame, transfers});
+        list.push_back({"ShadingRenderer/Render" + frame, "GeneralProgram/Shading" + frame});
         list.push_back({"ShadingRenderer/Render" + frame, vignetting});
         list.push_back({"ShadingRenderer/Render" + frame, floor});
     }

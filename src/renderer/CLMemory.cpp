@@ -6,8 +6,8 @@
 
 namespace Renderer {
 
-CLMemory::CLMemory(cl_context context, cl_mem_flags flags, size_t size)
-    : memory_(clCreateBuffer(context, flags, size, nullptr, nullptr)) {
+CLMemory::CLMemory(cl_context context, cl_mem_flags flags, size_t size, void* host)
+    : memory_(clCreateBuffer(context, flags, size, host, nullptr)) {
     if (memory_ == nullptr) {
         throw Exception("Failed to allocate device memory! (" + std::to_string(size) + " bytes)");
     }

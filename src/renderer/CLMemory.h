@@ -6,10 +6,10 @@
 
 namespace Renderer {
 
-// Owns one device buffer.
+// Owns one device buffer; with `host` (and CL_MEM_USE_HOST_PTR) it is that host memory.
 class CLMemory {
 public:
-    CLMemory(cl_context context, cl_mem_flags flags, size_t size);
+    CLMemory(cl_context context, cl_mem_flags flags, size_t size, void* host = nullptr);
     ~CLMemory();
 
     CLMemory(const CLMemory&) = delete;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -46,8 +47,9 @@ OpenCLKernel<float> DistortionRenderer::makeKernel(bool map) {
         return OpenCLKernel<float>(imageKernel.builtProgram(), distortionMapKernelName,
                                    std::move(setter));
     }
-    return OpenCLKernel<float>(distortionKernelSource, distortionImageKernelName,
-                               std::move(setter));
+    return OpenCLKernel<float>(
+        std::make_shared<const BuiltProgram>(distortionKernelSource, distortionCpuKernelSource),
+        distortionImageKernelName, std::move(setter));
 }
 
 int DistortionRenderer::setKernelSpecificArguments(cl_kernel kernel, bool map) const {

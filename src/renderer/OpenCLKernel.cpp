@@ -1,6 +1,9 @@
 #include "renderer/OpenCLKernel.h"
 
 #include "foundation/Exception.h"
+#include "renderer/CLMemory.h"
+
+#include <optional>
 #include <utility>
 
 namespace Renderer {
@@ -38,17 +41,29 @@ void OpenCLKernel<Element>::execute(size_t size, Element* output, const Element*
     }
 }
 
+// A device in host memory reads the caller's input where it lies, through a read-only
+// buffer made for this run. The output still goes through the device's own buffer and is
+// copied out only after the kernel succeeded, so a caller whose output is its input, a
+// failed run and the bytes a caller sees are the same on every device.
 template <typename Element>
 void OpenCLKernel<Element>::run(size_t size, Element* output, const Element* input) {
     const cl_mem outputBuffer = buffers_.output(size);
+    std::optional<CLMemory> callersInput;
     cl_mem inputBuffer = nullptr;
-    if (input != nullptr) {
+    if (input != nullptr && program_->hostUnifiedMemory()) {
+        // Read-only: the kernel never writes through the caller's pointer.
+        callersInput.emplace(program_->context(), CL_MEM_READ_ONLY | CL_MEM_USE_HOST_PTR, size,
+                             const_cast<Element*>(input));
+        inputBuffer = *callersInput;
+    } else if (input != nullptr) {
         inputBuffer = buffers_.input(size);
         writeDataIntoInputInDeviceMemory(inputBuffer, input, size);
     }
     setKernelArguments(outputBuffer, inputBuffer);
     setKernelSpecificArguments();
     executeKernelSynchronously(program_->device(), size);
+    // Released before the output is copied out, which may overwrite the input.
+    callersInput.reset();
     readDataFromOutputInDeviceMemory(outputBuffer, output, size);
 }
 

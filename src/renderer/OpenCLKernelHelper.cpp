@@ -140,6 +140,10 @@ bool OpenCLKernelHelper::ranksBefore(const OpenCLDeviceInfo& first,
 }
 
 cl_device_id OpenCLKernelHelper::idOfMostPowerfulDevice() {
+    return mostPowerfulDevice().id;
+}
+
+OpenCLDeviceInfo OpenCLKernelHelper::mostPowerfulDevice() {
     std::vector<OpenCLDeviceInfo> candidates;
     for (const cl_platform_id platform : allPlatformIds()) {
         std::vector<cl_device_id> devices;
@@ -160,7 +164,7 @@ cl_device_id OpenCLKernelHelper::idOfMostPowerfulDevice() {
         throw Exception("No devices were found!");
     }
     std::sort(candidates.begin(), candidates.end(), ranksBefore);
-    return candidates.front().id;
+    return candidates.front();
 }
 
 } // namespace Renderer

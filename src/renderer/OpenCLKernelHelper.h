@@ -24,6 +24,8 @@ public:
     // A GPU (of type GPU alone) before anything else; within each group the larger product
     // of compute units, clock frequency and work-group size wins.
     static cl_device_id idOfMostPowerfulDevice();
+    // The same choice with what selection read about the device.
+    static OpenCLDeviceInfo mostPowerfulDevice();
 
 private:
     static OpenCLDeviceInfo deviceInfo(cl_device_id device);

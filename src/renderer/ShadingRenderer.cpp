@@ -6,6 +6,7 @@
 #include "renderer/NotRenderedException.h"
 #include "renderer/ShadingKernelSource.h"
 
+#include <memory>
 #include <utility>
 
 namespace Renderer {
@@ -22,7 +23,9 @@ OpenCLKernel<float> ShadingRenderer::makeKernel(bool map) {
         return OpenCLKernel<float>(imageKernel.builtProgram(), shadingMapKernelName,
                                    std::move(setter));
     }
-    return OpenCLKernel<float>(shadingKernelSource, shadingImageKernelName, std::move(setter));
+    return OpenCLKernel<float>(
+        std::make_shared<const BuiltProgram>(shadingKernelSource, shadingCpuKernelSource),
+        shadingImageKernelName, std::move(setter));
 }
 
 int ShadingRenderer::setKernelSpecificArguments(cl_kernel kernel, bool map) const {

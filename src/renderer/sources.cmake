@@ -9,3 +9,13 @@ velor_embed_text(velor_renderer
   OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/renderer/ShadingKernelText.cpp"
   NAMESPACE Renderer
   NAME shadingKernelSource)
+velor_embed_text(velor_renderer
+  INPUT "${CMAKE_CURRENT_SOURCE_DIR}/renderer/kernels/distortion_cpu.cl"
+  OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/renderer/DistortionCpuKernelText.cpp"
+  NAMESPACE Renderer
+  NAME distortionCpuKernelSource)
+velor_embed_text(velor_renderer
+  INPUT "${CMAKE_CURRENT_SOURCE_DIR}/renderer/kernels/shading_cpu.cl"
+  OUTPUT "${CMAKE_CURRENT_BINARY_DIR}/renderer/ShadingCpuKernelText.cpp"
+  NAMESPACE Renderer
+  NAME shadingCpuKernelSource)

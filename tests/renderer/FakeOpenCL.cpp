@@ -30,8 +30,13 @@ struct _cl_kernel {
     std::string name;
     std::map<cl_uint, cl_mem> buffers; // buffer arguments by index
 };
+// Memory of its own, or the caller's host memory (CL_MEM_USE_HOST_PTR).
 struct _cl_mem {
     std::vector<unsigned char> bytes;
+    unsigned char* host = nullptr;
+    size_t size = 0;
+
+    unsigned char* data() { return host != nullptr ? host : bytes.data(); }
 };
 
 namespace FakeOpenCL {
@@ -134,16 +139,15 @@ cl_int runStandIn(const _cl_kernel& kernel) {
         if (input == nullptr || output == nullptr) {
             return CL_INVALID_KERNEL_ARGS;
         }
-        std::memcpy(output->bytes.data(), input->bytes.data(),
-                    std::min(input->bytes.size(), output->bytes.size()));
+        std::memcpy(output->data(), input->data(), std::min(input->size, output->size));
     } else if (kernel.name == "distortionMap" || kernel.name == "shadingMap") {
         _cl_mem* output = buffer(0);
         if (output == nullptr) {
             return CL_INVALID_KERNEL_ARGS;
         }
-        for (size_t i = 0; i < output->bytes.size() / sizeof(float); ++i) {
+        for (size_t i = 0; i < output->size / sizeof(float); ++i) {
             const float value = mapValue(i);
-            std::memcpy(output->bytes.data() + i * sizeof(float), &value, sizeof(float));
+            std::memcpy(output->data() + i * sizeof(float), &value, sizeof(float));
         }
     }
     return CL_SUCCESS;
@@ -275,7 +279,7 @@ cl_int clGetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint coun
 
 cl_int clGetDeviceInfo(cl_device_id id, cl_device_info parameter, size_t size, void* value,
                        size_t* sizeReturned) {
-    if (FakeOpenCL::injected("clGetDeviceInfo")) {
+    if (FakeOpenCL::injected("clGetDeviceInfo " + std::to_string(parameter))) {
         return state().injectedStatus;
     }
     state().deviceInfoQueries.push_back(parameter);
@@ -301,6 +305,9 @@ cl_int clGetDeviceInfo(cl_device_id id, cl_device_info parameter, size_t size, v
                                   sizeReturned);
     case CL_DEVICE_MAX_WORK_GROUP_SIZE:
         return FakeOpenCL::answer(&device->maxWorkGroupSize, sizeof(size_t), size, value,
+                                  sizeReturned);
+    case CL_DEVICE_HOST_UNIFIED_MEMORY:
+        return FakeOpenCL::answer(&device->hostUnifiedMemory, sizeof(cl_bool), size, value,
                                   sizeReturned);
     case CL_DEVICE_EXTENSIONS:
         // Reported with a length of zero, as some drivers do for empty texts.
@@ -369,6 +376,7 @@ cl_program clCreateProgramWithSource(cl_context context, cl_uint count, const ch
         *status = CL_INVALID_VALUE;
         return nullptr;
     }
+    state().programSources.emplace_back(strings[0]);
     *status = CL_SUCCESS;
     return FakeOpenCL::created(state().programs, _cl_program{context});
 }
@@ -433,13 +441,26 @@ cl_mem clCreateBuffer(cl_context /*context*/, cl_mem_flags flags, size_t size, v
     }
     state().bufferFlags.push_back(flags);
     state().bufferSizes.push_back(size);
+    state().bufferHosts.push_back(host);
+    // A host pointer goes with CL_MEM_USE_HOST_PTR and nothing else; the other ways of
+    // handing one over are not used.
+    const bool useHost = (flags & CL_MEM_USE_HOST_PTR) != 0;
+    const bool valid = size != 0 && useHost == (host != nullptr) &&
+                       (flags & (CL_MEM_COPY_HOST_PTR | CL_MEM_ALLOC_HOST_PTR)) == 0;
     if (status != nullptr) {
-        *status = host != nullptr || size == 0 ? CL_INVALID_VALUE : CL_SUCCESS;
+        *status = valid ? CL_SUCCESS : CL_INVALID_VALUE;
     }
-    if (host != nullptr || size == 0) {
+    if (!valid) {
         return nullptr;
     }
-    return FakeOpenCL::created(state().buffers, _cl_mem{std::vector<unsigned char>(size)});
+    _cl_mem memory;
+    memory.size = size;
+    if (useHost) {
+        memory.host = static_cast<unsigned char*>(host);
+    } else {
+        memory.bytes.resize(size);
+    }
+    return FakeOpenCL::created(state().buffers, std::move(memory));
 }
 
 cl_int clReleaseMemObject(cl_mem memory) {
@@ -461,10 +482,10 @@ cl_int clEnqueueWriteBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool b
         return CL_INVALID_MEM_OBJECT;
     }
     if (blocking != CL_TRUE || offset != 0 || events != 0 || event != nullptr ||
-        size > buffer->bytes.size() || data == nullptr) {
+        size > buffer->size || data == nullptr) {
         return CL_INVALID_VALUE;
     }
-    std::memcpy(buffer->bytes.data(), data, size);
+    std::memcpy(buffer->data(), data, size);
     return CL_SUCCESS;
 }
 
@@ -532,10 +553,10 @@ cl_int clEnqueueReadBuffer(cl_command_queue /*queue*/, cl_mem buffer, cl_bool bl
         return CL_INVALID_MEM_OBJECT;
     }
     if (blocking != CL_TRUE || offset != 0 || events != 0 || event != nullptr ||
-        size > buffer->bytes.size() || data == nullptr) {
+        size > buffer->size || data == nullptr) {
         return CL_INVALID_VALUE;
     }
-    std::memcpy(data, buffer->bytes.data(), size);
+    std::memcpy(data, buffer->data(), size);
     return CL_SUCCESS;
 }
 

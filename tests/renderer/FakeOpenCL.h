@@ -21,6 +21,7 @@ struct Device {
     cl_uint maxComputeUnits = 1;
     cl_uint maxClockFrequency = 1;
     size_t maxWorkGroupSize = 1;
+    cl_bool hostUnifiedMemory = CL_FALSE;
     // A query of this information fails with `failingStatus` (0: none fails).
     cl_device_info failingInfo = 0;
     cl_int failingStatus = CL_INVALID_VALUE;
@@ -67,6 +68,8 @@ struct State {
     std::vector<std::string> kernelNames;
     std::vector<cl_mem_flags> bufferFlags;
     std::vector<size_t> bufferSizes;
+    std::vector<void*> bufferHosts;
+    std::vector<std::string> programSources;
     std::vector<KernelArgument> arguments;
     std::vector<size_t> globalSizes;
     std::vector<size_t> localSizes;
@@ -76,10 +79,10 @@ struct State {
     int reads = 0;
 
     // Fault injection: every call into the library is counted and named (a count query of
-    // the platforms as "clGetPlatformIDs count", an argument with its index, as in
-    // "clSetKernelArg 2"); the one with number `failingCall` (from 1; 0: none) fails with
-    // `injectedStatus`. A release that fails still releases its handle, as a driver would
-    // after reporting an error.
+    // the platforms as "clGetPlatformIDs count", an argument or a device information with
+    // its index or code, as in "clSetKernelArg 2" or "clGetDeviceInfo 4098"); the one with number
+    // `failingCall` (from 1; 0: none) fails with `injectedStatus`. A release that fails still
+    // releases its handle, as a driver would after reporting an error.
     int failingCall = 0;
     cl_int injectedStatus = CL_OUT_OF_RESOURCES;
     std::vector<std::string> calls;

@@ -41,6 +41,7 @@ public:
              480},
             {"frame of the first size", [](RendererLife& life) { life.renderImage(8, 4, 4); },
              false, 512},
+            {"frame in place", [](RendererLife& life) { life.renderInPlace(8, 4, 5); }, false, 512},
             {"release", [](RendererLife& life) { life.renderer_.reset(); }, false, 0},
         };
     }
@@ -64,21 +65,44 @@ private:
         return renderer;
     }
 
+    // A run that fails leaves the caller's output as it was.
+    static void renderOrKeep(SomeRenderer& renderer, const float* input, Frame& output) {
+        const std::vector<float> before = output.values;
+        try {
+            renderer.render(input, output.values.data(), output.bytes());
+        } catch (const Exception&) {
+            if (output.values != before) {
+                throw std::logic_error("a failed run changed the output");
+            }
+            throw;
+        }
+    }
+
     void renderImage(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
         SomeRenderer& renderer = prepared(width, height, false);
         const Frame input = PixelFrames::noiseFrame(width, height, seed);
         Frame output(width, height);
-        renderer.render(input.values.data(), output.values.data(), output.bytes());
+        renderOrKeep(renderer, input.values.data(), output);
         // The stand-in image kernel copies its input: anything else is a stale or lost frame.
         if (output.values != input.values) {
             throw std::logic_error("a frame reported as rendered is not the frame's result");
         }
     }
 
+    void renderInPlace(std::uint32_t width, std::uint32_t height, std::uint32_t seed) {
+        SomeRenderer& renderer = prepared(width, height, false);
+        const Frame input = PixelFrames::noiseFrame(width, height, seed);
+        Frame frame = input;
+        renderOrKeep(renderer, frame.values.data(), frame);
+        if (frame.values != input.values) {
+            throw std::logic_error("a frame rendered in place is not the frame's result");
+        }
+    }
+
     void renderMap(std::uint32_t width, std::uint32_t height) {
         SomeRenderer& renderer = prepared(width, height, true);
         Frame output(width, height);
-        renderer.render(nullptr, output.values.data(), output.bytes());
+        renderOrKeep(renderer, nullptr, output);
         for (size_t i = 0; i < output.values.size(); ++i) {
             if (output.values[i] != FakeOpenCL::mapValue(i)) {
                 throw std::logic_error("a map reported as rendered is not the map's result");
@@ -105,8 +129,12 @@ std::string expectedReason(const std::string& call, bool map, size_t bytes) {
     if (call == "clCreateBuffer") {
         return "Failed to allocate device memory! (" + std::to_string(bytes) + " bytes)";
     }
+    // Whether the chosen device works in host memory is asked after selection.
+    if (call == "clGetDeviceInfo " + std::to_string(CL_DEVICE_HOST_UNIFIED_MEMORY)) {
+        return "Failed to query device info with id 4149!" + status;
+    }
     // A device or platform that cannot be listed or described is passed over.
-    if (call == "clGetDeviceIDs" || call == "clGetDeviceInfo") {
+    if (call == "clGetDeviceIDs" || call.rfind("clGetDeviceInfo ", 0) == 0) {
         return "No devices were found!";
     }
     static const std::map<std::string, std::string> reasons{
@@ -134,18 +162,28 @@ class FaultInjection : public FakeOpenCLTest {
 protected:
     static bool isRelease(const std::string& call) { return call.rfind("clRelease", 0) == 0; }
 
+    // A CPU device in host memory: the CPU programs, and the input read in place.
+    static void makeTheDeviceAHostCpu() {
+        FakeOpenCL::Device& device = fake().platforms[0].devices[0];
+        device.type = CL_DEVICE_TYPE_CPU;
+        device.hostUnifiedMemory = CL_TRUE;
+    }
+
     // For every call of a renderer's life: that call fails once. The step it falls in must
     // report it with its reason (a failing release is the only failure nobody can act on);
     // the same step run again must succeed, as must every later one; and no handle may be
     // left over.
     template <typename SomeRenderer>
-    static void injectIntoEveryCall(const std::string& brief) {
+    static void injectIntoEveryCall(const std::string& brief, bool hostCpu) {
         using Life = RendererLife<SomeRenderer>;
         const auto steps = Life::steps();
         int totalCalls = 0;
         {
             Life life;
             FakeOpenCL::reset();
+            if (hostCpu) {
+                makeTheDeviceAHostCpu();
+            }
             for (const auto& step : steps) {
                 ASSERT_NO_THROW(step.action(life)) << "undisturbed " << step.name;
             }
@@ -156,6 +194,9 @@ protected:
 
         for (int failing = 1; failing <= totalCalls; ++failing) {
             FakeOpenCL::reset();
+            if (hostCpu) {
+                makeTheDeviceAHostCpu();
+            }
             fake().failingCall = failing;
             Life life;
             bool reported = false;
@@ -209,13 +250,19 @@ protected:
 } // namespace
 
 TEST_F(FaultInjection, DistortionRendererReportsEveryFailedCallAndRecovers) {
-    injectIntoEveryCall<Renderer::DistortionRenderer>(
-        "An issue did occur during execution of the distortion correction renderer.");
+    for (const bool hostCpu : {false, true}) {
+        SCOPED_TRACE(hostCpu ? "CPU in host memory" : "GPU");
+        injectIntoEveryCall<Renderer::DistortionRenderer>(
+            "An issue did occur during execution of the distortion correction renderer.", hostCpu);
+    }
 }
 
 TEST_F(FaultInjection, ShadingRendererReportsEveryFailedCallAndRecovers) {
-    injectIntoEveryCall<Renderer::ShadingRenderer>(
-        "An issue did occur during execution of the shading correction renderer.");
+    for (const bool hostCpu : {false, true}) {
+        SCOPED_TRACE(hostCpu ? "CPU in host memory" : "GPU");
+        injectIntoEveryCall<Renderer::ShadingRenderer>(
+            "An issue did occur during execution of the shading correction renderer.", hostCpu);
+    }
 }
 
 // The stand-in kernels themselves: a renderer whose fake computes nothing would make the

@@ -1,7 +1,9 @@
 #include "FakeOpenCLTest.h"
 
+#include "renderer/DistortionKernelSource.h"
 #include "renderer/DistortionRenderer.h"
 #include "renderer/NotRenderedException.h"
+#include "renderer/ShadingKernelSource.h"
 #include "renderer/ShadingRenderer.h"
 
 #include <array>
@@ -157,4 +159,62 @@ TEST_F(RendererArguments, InvalidRadiusStopsTheRunBeforeTheLaunch) {
     renderer.frameSizeImageRadius = 0.0F;
     EXPECT_THROW(renderer.render(frame.data(), frame.data(), 128), NotRenderedException);
     EXPECT_TRUE(fake().globalSizes.empty());
+}
+
+// GPUs and accelerators build the general programs, CPU devices the ones shaped for them.
+TEST_F(RendererArguments, TheDeviceTypeChoosesTheProgramText) {
+    struct Case {
+        cl_device_type type;
+        bool cpu;
+    };
+    const std::vector<Case> cases{{CL_DEVICE_TYPE_GPU, false},
+                                  {CL_DEVICE_TYPE_GPU | CL_DEVICE_TYPE_DEFAULT, false},
+                                  {CL_DEVICE_TYPE_ACCELERATOR, false},
+                                  {CL_DEVICE_TYPE_CPU, true},
+                                  {CL_DEVICE_TYPE_CPU | CL_DEVICE_TYPE_DEFAULT, true}};
+    for (const Case& c : cases) {
+        fake().platforms[0].devices[0].type = c.type;
+        fake().programSources.clear();
+        { const DistortionRenderer distortion; }
+        { const ShadingRenderer shading; }
+        const std::vector<std::string> expected =
+            c.cpu ? std::vector<std::string>{Renderer::distortionCpuKernelSource,
+                                             Renderer::shadingCpuKernelSource}
+                  : std::vector<std::string>{Renderer::distortionKernelSource,
+                                             Renderer::shadingKernelSource};
+        EXPECT_EQ(fake().programSources, expected) << "device type " << c.type;
+    }
+    EXPECT_NE(std::string(Renderer::distortionKernelSource),
+              std::string(Renderer::distortionCpuKernelSource));
+    EXPECT_NE(std::string(Renderer::shadingKernelSource),
+              std::string(Renderer::shadingCpuKernelSource));
+}
+
+// A device in host memory reads the caller's input through a read-only buffer on it,
+// made for the run and gone before the output is copied out; others get a copy.
+TEST_F(RendererArguments, HostMemoryDevicesReadTheInputWhereItLies) {
+    for (const cl_bool unified : {CL_FALSE, CL_TRUE}) {
+        FakeOpenCL::reset();
+        fake().platforms[0].devices[0].hostUnifiedMemory = unified;
+        ShadingRenderer renderer;
+        setUp(renderer);
+        for (int run = 0; run < 2; ++run) {
+            renderer.render(frame.data(), frame.data(), frame.size() * sizeof(float));
+        }
+        const size_t bytes = frame.size() * sizeof(float);
+        if (unified == CL_TRUE) {
+            EXPECT_EQ(fake().writes, 0);
+            EXPECT_EQ(fake().buffers.created, 3); // the output buffer stays
+            EXPECT_EQ(fake().buffers.released, 2);
+            EXPECT_EQ(fake().bufferFlags.back(),
+                      cl_mem_flags{CL_MEM_READ_ONLY | CL_MEM_USE_HOST_PTR});
+            EXPECT_EQ(fake().bufferHosts.back(), frame.data());
+            EXPECT_EQ(fake().bufferSizes.back(), bytes);
+        } else {
+            EXPECT_EQ(fake().writes, 2);
+            EXPECT_EQ(fake().buffers.created, 2);
+            EXPECT_EQ(fake().bufferHosts, (std::vector<void*>{nullptr, nullptr}));
+        }
+        EXPECT_EQ(fake().reads, 2);
+    }
 }

@@ -1,0 +1,226 @@
+// Radial lens distortion of interleaved float RGBA frames, shaped for CPU devices.
+//
+// The formulas are those of distortion.cl, written as the same expressions, so every
+// value comes out with the same bits; only the distribution of the work differs.
+//
+// The launch counts bytes, not pixels: sixteen work items per pixel. One work-group in
+// sixteen renders a contiguous run of pixels, and only its first work item does: it
+// walks the run row segment by row segment in plain loops that the compiler turns into
+// vector code. The active groups are spread over the whole launch, because a CPU device
+// hands each thread a contiguous share of the work-groups. The test that sends an idle
+// group away depends on the group alone, so the group leaves as a whole.
+
+// Pixels of a row segment, held in local scratch between the loops (the distortion
+// kernel's scratch, 16 KiB, stays well within the local memory of CPU devices).
+#define SEGMENT 512
+
+// The cell index of a source point whose four pixels do not all lie inside the frame.
+#define NOT_WHOLE ((size_t)-1)
+
+#define INLINE inline __attribute__((always_inline))
+
+// The run of pixels [*first, *end) of this work-group; false for an idle group.
+INLINE bool runOfGroup(const size_t pixels, size_t* first, size_t* end)
+{
+    const size_t group = get_group_id(0);
+    if (group % 16 != 0) {
+        return false;
+    }
+    const size_t runs = (get_num_groups(0) + 15) / 16;
+    const size_t share = (pixels + runs - 1) / runs;
+    *first = group / 16 * share;
+    if (*first >= pixels) {
+        return false;
+    }
+    *end = min(*first + share, pixels);
+    return true;
+}
+
+// The length of the row segment that starts at `pixel` and ends at the row's end, the
+// run's end or after SEGMENT pixels.
+INLINE uint segmentAt(const size_t pixel, const size_t end, const uint width, uint* x, size_t* y)
+{
+    *y = pixel / width;
+    *x = (uint)(pixel - *y * width);
+    return (uint)min(min(end - pixel, (size_t)(width - *x)), (size_t)SEGMENT);
+}
+
+INLINE float polynomial(const float x, const float a0, const float a1, const float a2,
+                        const float a3, const float a4, const float a5, const float a6)
+{
+    return a0 + a1 * x + a2 * x * x + a3 * x * x * x + a4 * x * x * x * x
+           + a5 * x * x * x * x * x + a6 * x * x * x * x * x * x;
+}
+
+INLINE float2 imageCentre(const uint width, const uint height)
+{
+    return (float2)((float)width / 2.0f - 0.5f, (float)height / 2.0f - 0.5f);
+}
+
+INLINE float distanceFromCentre(const float radius, const uint width, const uint height,
+                                const int x, const int y)
+{
+    const float2 centre = imageCentre(width, height);
+    const float dx = (float)x - centre.x;
+    const float dy = (float)y - centre.y;
+    const float distance = sqrt(dx * dx + dy * dy);
+    const float w = (float)width;
+    const float h = (float)height;
+    const float halfDiagonal = sqrt(w * w + h * h) / 2.0f;
+    return distance / halfDiagonal * radius;
+}
+
+// A cell outside the frame adds nothing (tested before the conversion to integers).
+INLINE float4 weightedCell(__global const float* restrict input, const uint width,
+                           const uint height, const float cellX, const float cellY,
+                           const float weight)
+{
+    if (!(cellX >= 0.0f && cellX < (float)width && cellY >= 0.0f && cellY < (float)height)) {
+        return (float4)(0.0f);
+    }
+    const size_t index = ((size_t)(int)cellY * width + (size_t)(int)cellX) * 4;
+    return weight * vload4(0, input + index);
+}
+
+// The compiler's own floor and ceil are single instructions and give the same values as
+// the library's routines.
+INLINE float4 sampleInput(__global const float* restrict input, const uint width,
+                          const uint height, const float px, const float py)
+{
+    const float left = __builtin_floorf(px);
+    const float right = __builtin_ceilf(px);
+    const float bottom = __builtin_floorf(py);
+    const float top = __builtin_ceilf(py);
+    const bool fractionalX = px != left;
+    const bool fractionalY = py != bottom;
+
+    if (fractionalX && fractionalY) {
+        return weightedCell(input, width, height, left, top, (right - px) * (py - bottom))
+               + weightedCell(input, width, height, right, top, (px - left) * (py - bottom))
+               + weightedCell(input, width, height, left, bottom, (right - px) * (top - py))
+               + weightedCell(input, width, height, right, bottom, (px - left) * (top - py));
+    }
+    if (fractionalX) {
+        return weightedCell(input, width, height, left, py, right - px)
+               + weightedCell(input, width, height, right, py, px - left);
+    }
+    if (fractionalY) {
+        return weightedCell(input, width, height, px, top, py - bottom)
+               + weightedCell(input, width, height, px, bottom, top - py);
+    }
+    return weightedCell(input, width, height, px, py, 1.0f);
+}
+
+__kernel void distortion(__global const float* restrict input, __global float* restrict output,
+                         const uint currentWidth, const uint currentHeight,
+                         const uint originalWidth, const uint originalHeight,
+                         const float imageRadius, const float a0, const float a1,
+                         const float a2, const float a3, const float a4, const float a5,
+                         const float a6)
+{
+    __local float sourceX[SEGMENT];
+    __local float sourceY[SEGMENT];
+    __local size_t cells[SEGMENT];
+    __local float weightsLeftTop[SEGMENT];
+    __local float weightsRightTop[SEGMENT];
+    __local float weightsLeftBottom[SEGMENT];
+    __local float weightsRightBottom[SEGMENT];
+    size_t first = 0;
+    size_t end = 0;
+    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
+        return;
+    }
+    if (get_local_id(0) != 0) {
+        return;
+    }
+
+    const float2 centre = imageCentre(currentWidth, currentHeight);
+    for (size_t pixel = first; pixel < end;) {
+        uint x0 = 0;
+        size_t y = 0;
+        const uint count = segmentAt(pixel, end, currentWidth, &x0, &y);
+
+        // Source points, and for those between four pixels inside the frame the cell and
+        // the weights: arithmetic alone, which vectorises.
+        for (uint i = 0; i < count; ++i) {
+            const uint x = x0 + i;
+            const float distance =
+                distanceFromCentre(imageRadius, currentWidth, currentHeight, (int)x, (int)y);
+            const float distanceInOldImage = polynomial(distance, a0, a1, a2, a3, a4, a5, a6);
+            const float factor = distance > 0.0f ? distanceInOldImage / distance : 1.0f;
+            const float px = ((float)x - centre.x) * factor + centre.x;
+            const float py = ((float)y - centre.y) * factor + centre.y;
+            sourceX[i] = px;
+            sourceY[i] = py;
+
+            const float left = __builtin_floorf(px);
+            const float right = __builtin_ceilf(px);
+            const float bottom = __builtin_floorf(py);
+            const float top = __builtin_ceilf(py);
+            const bool whole = px != left && py != bottom && left >= 0.0f
+                               && right < (float)currentWidth && bottom >= 0.0f
+                               && top < (float)currentHeight;
+            // Only values inside the frame are converted to integers.
+            const float cellX = whole ? left : 0.0f;
+            const float cellY = whole ? bottom : 0.0f;
+            const size_t cell = ((size_t)(int)cellY * currentWidth + (size_t)(int)cellX) * 4;
+            cells[i] = whole ? cell : NOT_WHOLE;
+            weightsLeftTop[i] = (right - px) * (py - bottom);
+            weightsRightTop[i] = (px - left) * (py - bottom);
+            weightsLeftBottom[i] = (right - px) * (top - py);
+            weightsRightBottom[i] = (px - left) * (top - py);
+        }
+
+        // The weighted pixels of a whole cell: the products and sums of the per-cell path.
+        const size_t rowStride = (size_t)currentWidth * 4;
+        __global float* restrict row = output + pixel * 4;
+        for (uint i = 0; i < count; ++i) {
+            const size_t cell = cells[i];
+            float4 value;
+            if (cell != NOT_WHOLE) {
+                const float4 leftTop = weightsLeftTop[i] * vload4(0, input + cell + rowStride);
+                const float4 rightTop =
+                    weightsRightTop[i] * vload4(0, input + cell + rowStride + 4);
+                const float4 leftBottom = weightsLeftBottom[i] * vload4(0, input + cell);
+                const float4 rightBottom = weightsRightBottom[i] * vload4(0, input + cell + 4);
+                value = leftTop + rightTop + leftBottom + rightBottom;
+            } else {
+                value = sampleInput(input, currentWidth, currentHeight, sourceX[i], sourceY[i]);
+            }
+            vstore4(value, i, row);
+        }
+        pixel += count;
+    }
+}
+
+// The normalised position of every pixel, for inspecting the geometry in a host.
+__kernel void distortionMap(__global float* restrict output, const uint currentWidth,
+                            const uint currentHeight, const uint originalWidth,
+                            const uint originalHeight, const float imageRadius, const float a0,
+                            const float a1, const float a2, const float a3, const float a4,
+                            const float a5, const float a6)
+{
+    size_t first = 0;
+    size_t end = 0;
+    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
+        return;
+    }
+    if (get_local_id(0) != 0) {
+        return;
+    }
+
+    for (size_t pixel = first; pixel < end;) {
+        uint x0 = 0;
+        size_t y = 0;
+        const uint count = segmentAt(pixel, end, currentWidth, &x0, &y);
+        const float row = (float)y / (float)currentHeight;
+        __global float* restrict values = output + pixel * 4;
+        for (uint i = 0; i < count; ++i) {
+            values[i * 4] = (float)(x0 + i) / (float)currentWidth;
+            values[i * 4 + 1] = row;
+            values[i * 4 + 2] = 0.0f;
+            values[i * 4 + 3] = 1.0f;
+        }
+        pixel += count;
+    }
+}
