@@ -1,5 +1,7 @@
 #include "DDImageStandIn/StandInRead.h"
 
+#include "DDImageStandIn/Node.h"
+
 namespace DDImageStandIn {
 
 StandInRead::StandInRead(Node* node) : Read(node) {}
@@ -9,32 +11,46 @@ void StandInRead::setFormat(int width, int height) {
     box_ = DD::Image::Box(0, 0, width, height);
 }
 
-void StandInRead::setFrameRange(int first, int last) {
-    firstFrame_ = first;
-    lastFrame_ = last;
+void StandInRead::setFormat(const DD::Image::Format& format) {
+    format_ = format;
+    box_ = format;
+}
+
+void StandInRead::setFrameRange(int first, int last, int offset) {
+    readerFirstFrame_ = first;
+    readerLastFrame_ = last;
+    offset_ = offset;
 }
 
 const DD::Image::MetaData::Bundle& StandInRead::_fetchMetaData(const char* /*keyname*/) {
+    if (mainThreadMetadata_) {
+        Node::runOnMainThread([] {});
+    }
     return metadata_;
 }
 
 void StandInRead::renderStripe(DD::Image::ImagePlane& plane) {
     plane.makeWritable();
     const DD::Image::Box bounds = plane.bounds();
-    for (int y = bounds.y(); y < bounds.t(); ++y) {
-        for (int x = bounds.x(); x < bounds.r(); ++x) {
-            for (int c = 0; c < plane.nComps(); ++c) {
-                plane.writableAt(x, y, c) = pixels_ ? pixels_(x, y, c) : 0.0F;
+    const DD::Image::ChannelSet channels = plane.channels();
+    int index = 0;
+    foreach (channel, channels) {
+        const int c = static_cast<int>(channel) - 1;
+        for (int y = bounds.y(); y < bounds.t(); ++y) {
+            for (int x = bounds.x(); x < bounds.r(); ++x) {
+                plane.writableAt(x, y, index) =
+                    pixels_ && channels_.contains(channel) ? pixels_(x, y, c) : 0.0F;
             }
         }
+        ++index;
     }
 }
 
 void StandInRead::_validate(bool /*for_real*/) {
     info_.format(format_);
     info_.setBox(box_);
-    info_.channels(DD::Image::Mask_RGBA);
-    info_.setFrameRange(firstFrame_, lastFrame_);
+    info_.channels(channels_);
+    info_.setFrameRange(readerFirstFrame_ + offset_, readerLastFrame_ + offset_);
 }
 
 } // namespace DDImageStandIn

@@ -23,10 +23,7 @@ DD::Image::Read* readNode(const LensCorrection* node) {
         const int next = dynamic_cast<const LensCorrection*>(op) != nullptr
                              ? LensCorrection::metadataInputIndex()
                              : 0;
-        if (op->inputs() <= next) {
-            return nullptr;
-        }
-        op = op->input(next);
+        op = LensCorrection::inputOf(*op, next);
     }
     return nullptr;
 }
@@ -66,8 +63,8 @@ bool frameNumberAndTimecode(const LensCorrection* node, unsigned int& frameNumbe
     if (!readNodeAndClipFilePath(node, &read, path)) {
         return false;
     }
-    return ReadMetadataRules::frameNumberAndTimecode(ReadNodeMetadata(*read), path,
-                                                     read->first_frame(), frameNumber, timecode);
+    return ReadMetadataRules::frameNumberAndTimecode(
+        ReadNodeMetadata(*read), path, read->info().first_frame(), frameNumber, timecode);
 }
 
 bool jsonMetadataString(const LensCorrection* node, std::string& json) {

@@ -19,15 +19,21 @@ public:
     const char* filename() const { return filename_.c_str(); }
     void filename(const char* f) { filename_ = f != nullptr ? f : ""; }
     const char* getFilename() const { return filename(); }
-    // The frame range of the file being read.
-    int first_frame() const { return info_.first_frame(); }
-    int last_frame() const { return info_.last_frame(); }
+    // The frame range of the file as its reader sees it; the Read's image
+    // information (info().first_frame()) is that range moved by the Read's
+    // frame offset.
+    int first_frame() const { return readerFirstFrame_; }
+    int last_frame() const { return readerLastFrame_; }
 
     static const char* CLASS;
     const char* Class() const override { return CLASS; }
     const char* node_help() const override;
 
     void renderStripe(ImagePlane& plane) override;
+
+protected:
+    int readerFirstFrame_ = 1;
+    int readerLastFrame_ = 1;
 
 private:
     std::string filename_;
