@@ -39,8 +39,8 @@ endif()
 
 # The static archives of the libraries that the plug-in module takes inside
 # (a Nuke host lacks them): Boost.Filesystem and Boost.Date_Time, OpenBLAS
-# (BLAS and LAPACK) and the Fortran runtime OpenBLAS's LAPACK needs. Each is
-# looked for next to the shared library the rest of the build links.
+# (BLAS and LAPACK) and the Fortran runtime OpenBLAS's LAPACK may need. Each
+# is looked for next to the library the rest of the build links.
 function(velor_nuke_static_dependencies out)
   set(archives "")
   foreach(component filesystem date_time)
@@ -52,7 +52,7 @@ function(velor_nuke_static_dependencies out)
   endforeach()
   set(blas_directories "")
   foreach(library IN LISTS LAPACK_LIBRARIES BLAS_LIBRARIES)
-    if(library MATCHES "\\.so")
+    if(IS_ABSOLUTE "${library}")
       get_filename_component(real "${library}" REALPATH)
       get_filename_component(directory "${real}" DIRECTORY)
       list(APPEND blas_directories "${directory}")
@@ -61,14 +61,20 @@ function(velor_nuke_static_dependencies out)
   find_library(VELOR_STATIC_OPENBLAS NAMES libopenblas.a HINTS ${blas_directories}
     PATH_SUFFIXES openblas-pthread openblas)
   list(APPEND archives "${VELOR_STATIC_OPENBLAS}")
-  foreach(runtime gfortran quadmath)
-    execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=lib${runtime}.a
-      OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
-      set(path "VELOR_STATIC_${runtime}-NOTFOUND")
-    endif()
-    list(APPEND archives "${path}")
-  endforeach()
+  # An OpenBLAS whose LAPACK is Fortran code needs the Fortran runtime; one
+  # built with C_LAPACK does not.
+  execute_process(COMMAND "${CMAKE_NM}" -u "${VELOR_STATIC_OPENBLAS}"
+    OUTPUT_VARIABLE openblas_undefined ERROR_QUIET)
+  if(openblas_undefined MATCHES "_gfortran_")
+    foreach(runtime gfortran quadmath)
+      execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=lib${runtime}.a
+        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+      if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+        set(path "VELOR_STATIC_${runtime}-NOTFOUND")
+      endif()
+      list(APPEND archives "${path}")
+    endforeach()
+  endif()
   foreach(archive IN LISTS archives)
     if(NOT archive OR archive MATCHES "NOTFOUND$")
       message(FATAL_ERROR "The plug-in module links Boost.Filesystem, Boost.Date_Time, OpenBLAS "
