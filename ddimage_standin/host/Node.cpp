@@ -152,11 +152,11 @@ void Node::runOnMainThread(const std::function<void()>& task) {
     done.get();
 }
 
-bool Node::waitForATaskFromAWorker() {
+bool Node::waitForTasksFromWorkers(size_t count) {
     MainThreadQueue& queue = mainThreadQueue();
     std::unique_lock<std::mutex> lock(queue.access);
     return queue.changed.wait_for(lock, std::chrono::minutes(1),
-                                  [&queue] { return !queue.tasks.empty(); });
+                                  [&queue, count] { return queue.tasks.size() >= count; });
 }
 
 std::vector<DD::Image::ImagePlane>

@@ -1,5 +1,6 @@
 #include "DDImageStandIn/StandInRead.h"
 
+#include "DDImage/Knobs.h"
 #include "DDImageStandIn/Node.h"
 
 namespace DDImageStandIn {
@@ -14,6 +15,29 @@ void StandInRead::setFormat(int width, int height) {
 void StandInRead::setFormat(const DD::Image::Format& format) {
     format_ = format;
     box_ = format;
+}
+
+void StandInRead::knobs(DD::Image::Knob_Callback f) {
+    File_knob(f, &file_, "file", "file", DD::Image::Read_File_Proxy);
+    File_knob(f, &proxy_, "proxy", "proxy", DD::Image::Read_File_Proxy);
+}
+
+void StandInRead::setFiles(const std::string& file, const std::string& proxy, int frame,
+                           bool proxyMode) {
+    knob("file")->set_text(file.c_str());
+    knob("proxy")->set_text(proxy.c_str());
+    frame_for_reader(frame);
+    // The host expands "#" runs; that is all the stand-in does.
+    std::string name = proxyMode && !proxy.empty() ? proxy : file;
+    const size_t hashes = name.find('#');
+    if (hashes != std::string::npos) {
+        const size_t end = name.find_first_not_of('#', hashes);
+        const size_t width = (end == std::string::npos ? name.size() : end) - hashes;
+        std::string number = std::to_string(frame);
+        number.insert(0, width > number.size() ? width - number.size() : 0, '0');
+        name.replace(hashes, width, number);
+    }
+    filename(name.c_str());
 }
 
 void StandInRead::setFrameRange(int first, int last, int offset) {

@@ -74,6 +74,13 @@ TEST_F(DataSourceTest, NamesTheClipAndItsEmbeddedJsonFromTheReadAboveThePlateInp
     EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
               (clip.root() / "seq" / "shot_v1").string());
+
+    // In proxy mode the Read reads the proxy file; the clip stays the full-resolution one.
+    exr.setFiles((clip.root() / "seq" / "shot_v1.%04d.exr").string(),
+                 (clip.root() / "proxy" / "shot_half.####.exr").string(), 1001, true);
+    EXPECT_EQ(std::string(exr.filename()), (clip.root() / "proxy" / "shot_half.1001.exr").string());
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
+              (clip.root() / "seq" / "shot_v1").string());
 }
 
 TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {

@@ -319,8 +319,9 @@ TEST_F(NodeRenderTest, ACgFrameKeepsItsLayersAlignedWhileTheMainThreadWorks) {
 
         const Box part(box.x() + 3, box.y() + 2, box.r() - 5, box.t() - 4);
         const std::vector<ImagePlane> planes =
-            node->renderConcurrently(layers, part, !shading, [&node] {
-                EXPECT_TRUE(Node::waitForATaskFromAWorker());
+            node->renderConcurrently(layers, part, !shading, [&node, &layers] {
+                // Every worker is inside a host call that needs this thread.
+                EXPECT_TRUE(Node::waitForTasksFromWorkers(layers.size()));
                 EXPECT_TRUE(node->validate()) << node->errorMessage();
                 EXPECT_TRUE(node->updateUI());
             });

@@ -68,8 +68,9 @@ public:
     // host calls that need the main thread do; throws when the main thread does not take it
     // within a minute.
     static void runOnMainThread(const std::function<void()>& task);
-    // Waits until a worker hands the main thread a task (at most a minute); true when one did.
-    static bool waitForATaskFromAWorker();
+    // Waits until this many tasks from workers wait for the main thread (at most a minute);
+    // true when they do.
+    static bool waitForTasksFromWorkers(size_t count);
     static bool runningKnobChanged();
     const std::string& errorMessage() const;
     bool updateUI();

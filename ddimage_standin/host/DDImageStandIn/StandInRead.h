@@ -3,10 +3,13 @@
 #include "DDImage/Read.h"
 
 #include <functional>
+#include <string>
 
 namespace DDImageStandIn {
 
 // A Read whose file, frame range, format, box, channels, metadata and pixels a test sets.
+// Like the host's Read it has the knobs "file" and "proxy" (file names with a frame number
+// pattern); filename() is the file read for the current frame, the proxy file in proxy mode.
 class StandInRead : public DD::Image::Read {
 public:
     // Value at pixel (x, y) of the channel numbered c + 1 (0 = rgba.red, 4 = depth.Z).
@@ -25,6 +28,10 @@ public:
     void setPixels(Pixels pixels) { pixels_ = std::move(pixels); }
     DD::Image::MetaData::Bundle& metadata() { return metadata_; }
 
+    // The file names of the Read's knobs, the frame and proxy mode: they make filename().
+    void setFiles(const std::string& file, const std::string& proxy, int frame, bool proxyMode);
+
+    void knobs(DD::Image::Knob_Callback f) override;
     const DD::Image::MetaData::Bundle& _fetchMetaData(const char* keyname) override;
     void renderStripe(DD::Image::ImagePlane& plane) override;
     PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
@@ -38,6 +45,8 @@ private:
     int offset_ = 0;
     DD::Image::ChannelSet channels_{DD::Image::Mask_RGBA};
     bool mainThreadMetadata_ = false;
+    const char* file_ = nullptr;
+    const char* proxy_ = nullptr;
     Pixels pixels_;
     DD::Image::MetaData::Bundle metadata_;
 };

@@ -24,6 +24,9 @@ public:
     // frame offset.
     int first_frame() const { return readerFirstFrame_; }
     int last_frame() const { return readerLastFrame_; }
+    // The frame number in the file name of the current frame.
+    int frame_for_reader() const { return frameForReader_; }
+    void frame_for_reader(int frame) { frameForReader_ = frame; }
 
     static const char* CLASS;
     const char* Class() const override { return CLASS; }
@@ -34,6 +37,7 @@ public:
 protected:
     int readerFirstFrame_ = 1;
     int readerLastFrame_ = 1;
+    int frameForReader_ = 1;
 
 private:
     std::string filename_;
