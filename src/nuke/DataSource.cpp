@@ -89,11 +89,12 @@ float DataSource::overscan() const {
         const DD::Image::Format& format =
             node_->isImageInputConnected() ? node_->imageInput()->format() : node_->format();
         const float scale = 1.0F / (node_->overscanAmount() / 100.0F + 1.0F);
-        const double width = std::round(static_cast<float>(format.width()) * scale);
-        const double height = std::round(static_cast<float>(format.height()) * scale);
+        const double width = std::round(static_cast<float>(format.w()) * scale);
+        const double height = std::round(static_cast<float>(format.h()) * scale);
         areaDiagonal = halfDiagonal(width, height);
     } else {
-        areaDiagonal = halfDiagonal(node_->format().width(), node_->format().height());
+        // The format's area (r - x by t - y), as the frame size is measured.
+        areaDiagonal = halfDiagonal(node_->format().w(), node_->format().h());
     }
     if (!(areaDiagonal > 0.0) || !std::isfinite(areaDiagonal)) {
         return 0.0F;

@@ -634,8 +634,8 @@ void LensCorrection::updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* ch
     if (input != nullptr && !input->valid()) {
         return; // its format is known once the host has validated it
     }
-    const float formatWidth = input != nullptr ? static_cast<float>(input->format().width()) : 0;
-    const float formatHeight = input != nullptr ? static_cast<float>(input->format().height()) : 0;
+    const float formatWidth = input != nullptr ? static_cast<float>(input->format().w()) : 0;
+    const float formatHeight = input != nullptr ? static_cast<float>(input->format().h()) : 0;
     if (input == nullptr || formatWidth <= 0 || formatHeight <= 0) {
         setKnobValue(remainingWidthKnob, 0);
         setKnobValue(remainingHeightKnob, 0);

@@ -186,6 +186,18 @@ TEST_F(NodeRenderTest, FrameDataCarriesTheOverscanAndAnOverhangingBoxTheAspectRa
     EXPECT_EQ(lensCorrection(*wide).frameWidthWithOriginalAspectRatio(), 2120);
     EXPECT_EQ(lensCorrection(*wide).frameHeightWithOriginalAspectRatio(), 1194)
         << "1193 rounded to an even growth on both sides";
+
+    // A format whose area starts away from 0,0, with pixels twice as wide as high: its size is
+    // that of its area (1000 x 720), and a box that does not overhang it means no overscan.
+    const DD::Image::Format aperture(1100, 800, 50, 40, 1050, 760, 2.0);
+    NodeScript::reader(*read).setFormat(aperture);
+    const std::unique_ptr<Node> offset = connected("VelorLensShadingCorrection");
+    offset->validate();
+    EXPECT_EQ(offset->iop()->format().pixel_aspect(), 2.0);
+    EXPECT_EQ(lensCorrection(*offset).frameWidthWithOriginalAspectRatio(), 1000);
+    const LensShadingDataSource offsetSource(&lensCorrection(*offset));
+    ASSERT_TRUE(offsetSource.frameData(frame));
+    EXPECT_EQ(frame.overscan, 0.0F);
 }
 
 TEST_F(NodeRenderTest, CoreFailuresShowAsTheNodesErrorAndGoToTheClassLog) {
