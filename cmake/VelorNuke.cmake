@@ -39,3 +39,52 @@ if(NUKE_ROOT AND VELOR_BUILD_PLUGIN)
 endif()
 # Without NUKE_ROOT the top level adds the DDImage stand-in once the
 # dependencies are found.
+
+# The static archives of the libraries that the plug-in module takes inside
+# (a Nuke host lacks them): Boost.Filesystem and Boost.Date_Time, OpenBLAS
+# (BLAS and LAPACK) and the Fortran runtime OpenBLAS's LAPACK may need. Each
+# is looked for next to the library the rest of the build links.
+function(velor_nuke_static_dependencies out)
+  set(archives "")
+  foreach(component filesystem date_time)
+    get_target_property(location Boost::${component} LOCATION)
+    get_filename_component(directory "${location}" DIRECTORY)
+    find_library(VELOR_STATIC_BOOST_${component} NAMES libboost_${component}.a
+      HINTS "${directory}" NO_DEFAULT_PATH)
+    list(APPEND archives "${VELOR_STATIC_BOOST_${component}}")
+  endforeach()
+  set(blas_directories "")
+  foreach(library IN LISTS LAPACK_LIBRARIES BLAS_LIBRARIES)
+    if(IS_ABSOLUTE "${library}")
+      get_filename_component(real "${library}" REALPATH)
+      get_filename_component(directory "${real}" DIRECTORY)
+      list(APPEND blas_directories "${directory}")
+    endif()
+  endforeach()
+  find_library(VELOR_STATIC_OPENBLAS NAMES libopenblas.a HINTS ${blas_directories}
+    PATH_SUFFIXES openblas-pthread openblas)
+  list(APPEND archives "${VELOR_STATIC_OPENBLAS}")
+  # An OpenBLAS whose LAPACK is Fortran code needs the Fortran runtime; one
+  # built with C_LAPACK does not.
+  execute_process(COMMAND "${CMAKE_NM}" -u "${VELOR_STATIC_OPENBLAS}"
+    OUTPUT_VARIABLE openblas_undefined ERROR_QUIET)
+  if(openblas_undefined MATCHES "_gfortran_")
+    foreach(runtime gfortran quadmath)
+      execute_process(COMMAND "${CMAKE_CXX_COMPILER}" -print-file-name=lib${runtime}.a
+        OUTPUT_VARIABLE path OUTPUT_STRIP_TRAILING_WHITESPACE)
+      if(NOT IS_ABSOLUTE "${path}" OR NOT EXISTS "${path}")
+        set(path "VELOR_STATIC_${runtime}-NOTFOUND")
+      endif()
+      list(APPEND archives "${path}")
+    endforeach()
+  endif()
+  foreach(archive IN LISTS archives)
+    if(NOT archive OR archive MATCHES "NOTFOUND$")
+      message(FATAL_ERROR "The plug-in module links Boost.Filesystem, Boost.Date_Time, OpenBLAS "
+        "and the Fortran runtime statically, but an archive is missing (${archive}). On Debian "
+        "install libboost-filesystem-dev, libboost-date-time-dev, libopenblas-pthread-dev and "
+        "gfortran (scripts/install-dependencies).")
+    endif()
+  endforeach()
+  set(${out} ${archives} PARENT_SCOPE)
+endfunction()

@@ -4,7 +4,13 @@
 #include "DDImage/Knobs.h"
 #include "DDImageStandIn/StandInKnob.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <future>
+#include <mutex>
 #include <stdexcept>
+#include <thread>
 
 namespace {
 
@@ -71,6 +77,25 @@ void invalidateUpstream(DD::Image::Op* op) {
     }
 }
 
+// More nested knob_changed calls than this are a ping-pong that never settles.
+const int maximumKnobChangedDepth = 16;
+
+thread_local int knobChangedDepth = 0;
+
+// Tasks that worker threads hand to the main thread.
+struct MainThreadQueue {
+    std::mutex access;
+    std::condition_variable changed;
+    std::deque<std::packaged_task<void()>> tasks;
+    std::thread::id mainThread;
+    bool serving = false;
+};
+
+MainThreadQueue& mainThreadQueue() {
+    static MainThreadQueue queue;
+    return queue;
+}
+
 } // namespace
 
 std::unique_ptr<Node> Node::create(const std::string& className) {
@@ -86,6 +111,8 @@ std::unique_ptr<Node> Node::create(const std::string& className) {
 std::unique_ptr<Node> Node::adopt(const std::function<DD::Image::Op*(Node*)>& build) {
     std::unique_ptr<Node> node(new Node());
     node->op_.reset(build(node.get()));
+    node->firstOp_.reset(build(node.get()));
+    node->inputs_.assign(static_cast<size_t>(node->op_->inputs()), nullptr);
     for (int i = 0; i < node->op_->inputs(); ++i) {
         node->op_->inputs_[static_cast<size_t>(i)] = node->op_->default_input(i);
     }
@@ -93,6 +120,93 @@ std::unique_ptr<Node> Node::adopt(const std::function<DD::Image::Op*(Node*)>& bu
     node->op_->knobs(make);
     node->storeKnobValues();
     return node;
+}
+
+DD::Image::Op* Node::inputOp(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= inputs_.size() || inputs_[index] == nullptr) {
+        return nullptr;
+    }
+    return inputs_[static_cast<size_t>(index)]->op();
+}
+
+bool Node::runningKnobChanged() {
+    return knobChangedDepth > 0;
+}
+
+void Node::runOnMainThread(const std::function<void()>& task) {
+    MainThreadQueue& queue = mainThreadQueue();
+    std::unique_lock<std::mutex> lock(queue.access);
+    if (!queue.serving || std::this_thread::get_id() == queue.mainThread) {
+        lock.unlock();
+        task();
+        return;
+    }
+    std::packaged_task<void()> packaged(task);
+    std::future<void> done = packaged.get_future();
+    queue.tasks.push_back(std::move(packaged));
+    queue.changed.notify_all();
+    lock.unlock();
+    if (done.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+        throw std::runtime_error("the main thread did not take the task");
+    }
+    done.get();
+}
+
+bool Node::waitForTasksFromWorkers(size_t count) {
+    MainThreadQueue& queue = mainThreadQueue();
+    std::unique_lock<std::mutex> lock(queue.access);
+    return queue.changed.wait_for(lock, std::chrono::minutes(1),
+                                  [&queue, count] { return queue.tasks.size() >= count; });
+}
+
+std::vector<DD::Image::ImagePlane>
+Node::renderConcurrently(const std::vector<DD::Image::ChannelSet>& layers,
+                         const DD::Image::Box& box, bool packed,
+                         const std::function<void()>& mainThreadWork) {
+    DD::Image::Iop* image = iop();
+    image->validate(true);
+    DD::Image::ChannelSet all;
+    for (const DD::Image::ChannelSet& layer : layers) {
+        all += layer;
+    }
+    image->request(box, all, 1);
+
+    MainThreadQueue& queue = mainThreadQueue();
+    {
+        const std::lock_guard<std::mutex> lock(queue.access);
+        queue.mainThread = std::this_thread::get_id();
+        queue.serving = true;
+    }
+    std::vector<DD::Image::ImagePlane> planes;
+    for (const DD::Image::ChannelSet& layer : layers) {
+        planes.emplace_back(box, packed, layer);
+    }
+    std::vector<std::future<void>> workers;
+    for (DD::Image::ImagePlane& plane : planes) {
+        workers.push_back(
+            std::async(std::launch::async, [image, &plane] { image->fetchPlane(plane); }));
+    }
+    mainThreadWork();
+    for (std::future<void>& worker : workers) {
+        while (worker.wait_for(std::chrono::milliseconds(1)) != std::future_status::ready) {
+            std::unique_lock<std::mutex> lock(queue.access);
+            if (queue.tasks.empty()) {
+                continue;
+            }
+            std::packaged_task<void()> task = std::move(queue.tasks.front());
+            queue.tasks.pop_front();
+            lock.unlock();
+            task();
+        }
+    }
+    {
+        const std::lock_guard<std::mutex> lock(queue.access);
+        queue.serving = false;
+    }
+    for (std::future<void>& worker : workers) {
+        worker.get();
+    }
+    return planes;
 }
 
 Node::~Node() = default;
@@ -107,6 +221,7 @@ void Node::setInput(int index, const Node* input) {
         throw std::invalid_argument("this input does not take that operator");
     }
     op_->inputs_.at(static_cast<size_t>(index)) = op;
+    inputs_.at(static_cast<size_t>(index)) = input;
     op_->invalidate();
 }
 
@@ -144,9 +259,7 @@ const std::string& Node::errorMessage() const {
 }
 
 bool Node::updateUI() {
-    ++callbackDepth_;
-    const bool result = op_->updateUI(op_->outputContext());
-    --callbackDepth_;
+    const bool result = firstOp_->updateUI(firstOp_->outputContext());
     storeKnobValues();
     return result;
 }
@@ -159,19 +272,37 @@ DD::Image::Hash Node::hash() const {
 
 void Node::knobValueChanged(DDImageStandIn::StandInKnob& knob) {
     if (callbackDepth_ > 0) {
-        return;
+        return; // a knobs() pass
+    }
+    if (knobChangedDepth >= maximumKnobChangedDepth) {
+        throw std::logic_error("knob_changed keeps changing \"" + knob.name() + "\"");
     }
     storeKnobValues();
-    ++callbackDepth_;
-    op_->knob_changed(&knob);
-    --callbackDepth_;
+    ++knobChangedDepth;
+    try {
+        firstOp_->knob_changed(&knob);
+    } catch (...) {
+        --knobChangedDepth;
+        throw;
+    }
+    --knobChangedDepth;
     storeKnobValues();
     op_->invalidate();
 }
 
 void Node::storeKnobValues() {
+    storeKnobValues(*op_);
+    storeKnobValues(*firstOp_);
+}
+
+void Node::storeKnobValues(DD::Image::Op& op) {
     StoreKnobsClosure store(knobs_);
     ++callbackDepth_;
-    op_->knobs(store);
+    try {
+        op.knobs(store);
+    } catch (...) {
+        --callbackDepth_;
+        throw;
+    }
     --callbackDepth_;
 }

@@ -1,6 +1,7 @@
 #include "DDImage/ImagePlane.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace DD {
 namespace Image {
@@ -12,7 +13,9 @@ RefCountedFloatBuffer RefCountedFloatBuffer::allocate(const Box& bounds, int nCo
     const size_t count = static_cast<size_t>(std::max(bounds.w(), 0)) *
                          static_cast<size_t>(std::max(bounds.h(), 0)) *
                          static_cast<size_t>(std::max(nComps, 0));
-    buffer.floats_ = std::make_shared<std::vector<float>>(count, 0.0F);
+    // Like the host's memory, a new plane holds no picture: what is never written shows.
+    buffer.floats_ =
+        std::make_shared<std::vector<float>>(count, std::numeric_limits<float>::quiet_NaN());
     return buffer;
 }
 

@@ -40,6 +40,12 @@ void Iop::fetchPlane(ImagePlane& imagePlane) {
         throw std::logic_error(std::string("fetchPlane of ") + Class() +
                                ": the plane lies outside the bounding box");
     }
+    // Like the host, only what was requested is there to fetch.
+    if (!requestedBox_.contains(imagePlane.bounds()) ||
+        !requestedChannels_.contains(imagePlane.channels())) {
+        throw std::logic_error(std::string("fetchPlane of ") + Class() +
+                               ": the plane was not requested");
+    }
     imagePlane.makeWritable();
     if (aborted() || hasError()) {
         return;

@@ -6,6 +6,8 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace DD {
@@ -36,11 +38,24 @@ Op* Op::input(int n) const {
     return inputs_.at(static_cast<size_t>(n));
 }
 
+Op* Op::node_input(int n, GenerateType) const {
+    return node_ != nullptr ? node_->inputOp(n) : nullptr;
+}
+
+Op* Op::firstOp() const {
+    return node_ != nullptr ? node_->firstOp() : const_cast<Op*>(this);
+}
+
 Knob* Op::knob(const char* name) const {
     return node_ != nullptr && name != nullptr ? node_->knob(name) : nullptr;
 }
 
 void Op::validate(bool for_real) {
+    if (Node::runningKnobChanged()) {
+        // The host may call knob_changed where no operator can be validated.
+        throw std::logic_error(std::string("validate of ") + Class() + " from knob_changed");
+    }
+    const std::lock_guard<std::recursive_mutex> lock(validation_);
     if ((valid_ && (realValid_ || !for_real)) || validating_) {
         return;
     }
@@ -59,6 +74,7 @@ void Op::validate(bool for_real) {
 }
 
 bool Op::invalidate() {
+    const std::lock_guard<std::recursive_mutex> lock(validation_);
     valid_ = false;
     realValid_ = false;
     hasError_ = false;
@@ -74,10 +90,15 @@ void Op::error(const char* fmt, ...) {
     va_start(arguments, fmt);
     std::vsnprintf(message, sizeof message, fmt, arguments);
     va_end(arguments);
-    hasError_ = true;
-    errorMessage_ = message;
+    {
+        const std::lock_guard<std::mutex> lock(errorAccess_);
+        hasError_ = true;
+        errorMessage_ = message;
+    }
     aborted_ = true;
-    if (validating_) {
+    // Only the thread that validates leaves _validate; the lock is held while validating.
+    if (validating_ && validation_.try_lock()) {
+        validation_.unlock();
         throw ValidationError();
     }
 }

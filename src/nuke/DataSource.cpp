@@ -86,11 +86,12 @@ float DataSource::overscan() const {
         const float amount = node_->overscanAmount();
         return FrameGeometry::overscanBeyond(
             frameWidth, frameHeight,
-            static_cast<double>(FrameGeometry::remainingSide(format.width(), amount)),
-            static_cast<double>(FrameGeometry::remainingSide(format.height(), amount)));
+            static_cast<double>(FrameGeometry::remainingSide(format.w(), amount)),
+            static_cast<double>(FrameGeometry::remainingSide(format.h(), amount)));
     }
-    return FrameGeometry::overscanBeyond(frameWidth, frameHeight, node_->format().width(),
-                                         node_->format().height());
+    // The format's area (r - x by t - y), as the frame size is measured.
+    return FrameGeometry::overscanBeyond(frameWidth, frameHeight, node_->format().w(),
+                                         node_->format().h());
 }
 
 bool DataSource::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) const {

@@ -1,9 +1,15 @@
 #include "nuke/DataSourceHelper.h"
 
+#include "DDImage/Knob.h"
 #include "DDImage/Read.h"
 #include "host_rules/ReadMetadataRules.h"
 #include "nuke/LensCorrection.h"
 #include "nuke/ReadNodeMetadata.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace DataSourceHelper {
 
@@ -11,6 +17,52 @@ namespace {
 
 // More steps than any script has operators: a cycle in the graph ends the search.
 const int maximumSearchSteps = 100000;
+
+// The frame number written into a file name pattern: runs of "#" and printf's
+// "%d" and "%0Nd", as the host writes them.
+std::string withFrameNumber(const std::string& pattern, int frame) {
+    std::string name;
+    for (size_t i = 0; i < pattern.size();) {
+        size_t width = 0;
+        size_t length = 0;
+        if (pattern[i] == '#') {
+            length = pattern.find_first_not_of('#', i);
+            length = (length == std::string::npos ? pattern.size() : length) - i;
+            width = length;
+        } else if (pattern[i] == '%') {
+            size_t end = i + 1;
+            while (end < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[end]))) {
+                ++end;
+            }
+            if (end < pattern.size() && pattern[end] == 'd') {
+                width = end > i + 1 ? static_cast<size_t>(std::atoi(pattern.c_str() + i + 1)) : 0;
+                length = end + 1 - i;
+            }
+        }
+        if (length == 0) {
+            name += pattern[i++];
+            continue;
+        }
+        std::string number = std::to_string(frame < 0 ? -frame : frame);
+        number.insert(0, width > number.size() ? width - number.size() : 0, '0');
+        name += (frame < 0 ? "-" : "") + number;
+        i += length;
+    }
+    return name;
+}
+
+// The full-resolution file of the current frame. In proxy mode the Read's
+// filename() names the proxy file, so the name comes from its "file" knob;
+// empty where that knob gives no plain absolute path (an expression, say).
+std::string fullResolutionFileName(DD::Image::Read& read) {
+    const DD::Image::Knob* file = read.knob("file");
+    const char* text = file != nullptr ? file->get_text() : nullptr;
+    if (text == nullptr || *text == '\0' || std::strchr(text, '[') != nullptr) {
+        return std::string();
+    }
+    const std::string name = withFrameNumber(text, read.frame_for_reader());
+    return boost::filesystem::path(name).is_absolute() ? name : std::string();
+}
 
 } // namespace
 
@@ -23,17 +75,18 @@ DD::Image::Read* readNode(const LensCorrection* node) {
         const int next = dynamic_cast<const LensCorrection*>(op) != nullptr
                              ? LensCorrection::metadataInputIndex()
                              : 0;
-        if (op->inputs() <= next) {
-            return nullptr;
-        }
-        op = op->input(next);
+        op = LensCorrection::inputOf(*op, next);
     }
     return nullptr;
 }
 
 bool clipFilePath(DD::Image::Read* read, boost::filesystem::path& path) {
-    const char* fileName = read->filename();
-    if (fileName == nullptr || *fileName == '\0') {
+    std::string fileName = fullResolutionFileName(*read);
+    if (fileName.empty()) {
+        const char* name = read->filename();
+        fileName = name != nullptr ? name : "";
+    }
+    if (fileName.empty()) {
         return false;
     }
     path = fileName;
@@ -66,8 +119,8 @@ bool frameNumberAndTimecode(const LensCorrection* node, unsigned int& frameNumbe
     if (!readNodeAndClipFilePath(node, &read, path)) {
         return false;
     }
-    return ReadMetadataRules::frameNumberAndTimecode(ReadNodeMetadata(*read), path,
-                                                     read->first_frame(), frameNumber, timecode);
+    return ReadMetadataRules::frameNumberAndTimecode(
+        ReadNodeMetadata(*read), path, read->info().first_frame(), frameNumber, timecode);
 }
 
 bool jsonMetadataString(const LensCorrection* node, std::string& json) {

@@ -21,7 +21,7 @@ namespace DataSourceHelper {
 // input); null when there is none.
 DD::Image::Read* readNode(const LensCorrection* node);
 
-// The path of the file that the Read node reads for the current frame.
+// The full-resolution file of the current frame, also in proxy mode.
 bool clipFilePath(DD::Image::Read* read, boost::filesystem::path& path);
 
 bool readNodeAndClipFilePath(const LensCorrection* node, DD::Image::Read** read,

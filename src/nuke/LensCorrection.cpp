@@ -130,6 +130,45 @@ double roundedToTwoDecimals(double value) {
     return std::round(value * 100.0) / 100.0;
 }
 
+// Set while this thread runs a UI callback, where inputs are reached through node_input.
+thread_local int uiCallbackDepth = 0;
+
+class UiCallback {
+public:
+    UiCallback() { ++uiCallbackDepth; }
+    ~UiCallback() { --uiCallbackDepth; }
+    UiCallback(const UiCallback&) = delete;
+    UiCallback& operator=(const UiCallback&) = delete;
+};
+
+class SettingKnobValues {
+public:
+    explicit SettingKnobValues(bool& flag) : flag_(flag), previous_(flag) { flag_ = true; }
+    ~SettingKnobValues() { flag_ = previous_; }
+    SettingKnobValues(const SettingKnobValues&) = delete;
+    SettingKnobValues& operator=(const SettingKnobValues&) = delete;
+
+private:
+    bool& flag_;
+    bool previous_;
+};
+
+// The slot of a channel in the core's RGBA pixels, by the channel's own name
+// ("rgba.red", "diffuse.green", "rgba.alpha"); -1 for other channels.
+int slotOfRole(DD::Image::Channel channel) {
+    const std::string name = DD::Image::getName(channel);
+    const std::string role = name.substr(name.rfind('.') + 1);
+    const char* const roles[] = {"red", "green", "blue", "alpha"};
+    for (int slot = 0; slot < 4; ++slot) {
+        if (role == roles[slot]) {
+            return slot;
+        }
+    }
+    return -1;
+}
+
+const int alphaSlot = 3;
+
 std::string microsecondsSinceEpochInLocalTime() {
     using namespace boost::posix_time;
     const ptime epoch(boost::gregorian::date(1970, 1, 1));
@@ -147,9 +186,12 @@ const char* tooltipOr(const std::map<std::string, std::string>& tooltips, const 
 
 LensCorrection::LensCorrection(Node* node, std::unique_ptr<Core::CoreDataSource> dataSource,
                                const std::string& logFilePath)
-    : PlanarIop(node), core_(std::move(dataSource)), logger_(logFilePath) {
+    : PlanarIop(node), dataSource_(std::move(dataSource)), logger_(logFilePath) {
     inputs(2);
 }
+
+LensCorrection::CoreWithRecordedSource::CoreWithRecordedSource()
+    : answers(new RecordedDataSource()), core(std::unique_ptr<Core::CoreDataSource>(answers)) {}
 
 LensCorrection::~LensCorrection() = default;
 
@@ -260,7 +302,12 @@ void LensCorrection::runReportingFailures(Work work) {
 }
 
 int LensCorrection::knob_changed(DD::Image::Knob* knob) {
+    if (settingKnobValues_) {
+        return 1; // a value this node set itself
+    }
+    const UiCallback ui;
     runReportingFailures([this, knob](std::string& /*failure*/) {
+        const SettingKnobValues setting(settingKnobValues_);
         updateVisibilityOfKnobsIfNeeded(knob);
         updateValueOfInputOverscanKnobsIfNeeded(knob);
     });
@@ -268,7 +315,9 @@ int LensCorrection::knob_changed(DD::Image::Knob* knob) {
 }
 
 bool LensCorrection::updateUI(const DD::Image::OutputContext& /*context*/) {
+    const UiCallback ui;
     runReportingFailures([this](std::string& failure) {
+        const SettingKnobValues setting(settingKnobValues_);
         updateValueOfInputOverscanKnobsIfNeeded(nullptr);
         updateValueOfRecordingFormatKnobs(failure);
     });
@@ -303,14 +352,16 @@ void LensCorrection::validateOutputBox(std::string& failure) {
     frameWidthWithOriginalAspectRatio_ = clampedToInt(geometry.boxWidth());
     frameHeightWithOriginalAspectRatio_ = clampedToInt(geometry.boxHeight());
 
+    const RecordedDataSource::Answers answers = RecordedDataSource::record(*dataSource_);
     unsigned int coreWidth = 0;
     unsigned int coreHeight = 0;
     bool sized = false;
     {
-        const std::lock_guard<std::mutex> lock(coreAccess_);
-        sized = core_.frameSize(coreWidth, coreHeight);
+        const std::lock_guard<std::mutex> lock(mainThreadCore_.access);
+        mainThreadCore_.answers->replay(answers);
+        sized = mainThreadCore_.core.frameSize(coreWidth, coreHeight);
         if (!sized) {
-            failure = reportedCoreError();
+            failure = reportedCoreError(mainThreadCore_.core);
         }
     }
     if (aborted() || !sized) {
@@ -328,10 +379,12 @@ void LensCorrection::validateOutputBox(std::string& failure) {
     setBox(geometry.grownTo(finalWidth, finalHeight));
 }
 
-void LensCorrection::getRequests(const DD::Image::Box& box, const DD::Image::ChannelSet& channels,
-                                 int count, DD::Image::RequestOutput& reqData) const {
+// The core corrects whole frames, so every plane reads the input over the whole output box.
+void LensCorrection::getRequests(const DD::Image::Box& /*box*/,
+                                 const DD::Image::ChannelSet& channels, int count,
+                                 DD::Image::RequestOutput& reqData) const {
     if (isImageInputConnected()) {
-        reqData.request(imageInput(), box, channels, count);
+        reqData.request(imageInput(), info_.box(), channels, count);
     }
 }
 
@@ -346,65 +399,106 @@ void LensCorrection::renderStripe(DD::Image::ImagePlane& plane) {
     runReportingFailures([this, &plane](std::string& failure) { renderPlane(plane, failure); });
 }
 
-// The core corrects whole frames of interleaved RGBA floats in the size of
-// the output box. The plane may hold fewer channels or a part of the box, and
-// the input covers only its own box, so the frame is packed from the input
-// and the plane filled from the result.
+// The host hands over one layer at a time, at most four channels, packed or
+// not, over any part of the output box. The core corrects whole frames of
+// interleaved RGBA floats in the size of the output box: each channel goes
+// into the slot of its role (red, green, blue, alpha). Distortion warps every
+// channel alike, so channels without a role take the free slots; shading
+// changes the colour channels only and passes the others on.
 void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& failure) {
-    const DD::Image::Box box = info_.box();
-    if (box.w() <= 0 || box.h() <= 0) {
+    const RecordedDataSource::Answers answers = RecordedDataSource::record(*dataSource_);
+    if (aborted()) {
         return;
     }
-    const size_t pixelCount = static_cast<size_t>(box.w()) * static_cast<size_t>(box.h());
-    const int channelCount = std::min(plane.nComps(), 4);
-    std::vector<float> frame(pixelCount * 4, 0.0F);
+    const DD::Image::Box box = info_.box();
+    const DD::Image::Box bounds = plane.bounds();
+    const DD::Image::ChannelSet channels = plane.channels();
+    std::vector<DD::Image::Channel> planeChannels;
+    foreach (z, channels) {
+        planeChannels.push_back(z);
+    }
+    const bool colourOnly = answers.shading;
+    std::vector<int> slots(planeChannels.size(), -1);
+    bool used[4] = {false, false, false, false};
+    for (size_t i = 0; i < planeChannels.size(); ++i) {
+        const int slot = slotOfRole(planeChannels[i]);
+        if (slot >= 0 && !(colourOnly && slot == alphaSlot) && !used[slot]) {
+            slots[i] = slot;
+            used[slot] = true;
+        }
+    }
+    for (size_t i = 0; i < planeChannels.size() && !colourOnly; ++i) {
+        for (int slot = 0; slot < 4 && slots[i] < 0; ++slot) {
+            if (!used[slot]) {
+                slots[i] = slot;
+                used[slot] = true;
+            }
+        }
+    }
+    const bool anyCorrected = std::any_of(slots.begin(), slots.end(), [](int s) { return s >= 0; });
 
     DD::Image::Iop* input = imageInput();
     DD::Image::Box inputBox = box;
     inputBox.intersect(input->info().box());
-    if (inputBox.w() > 0 && inputBox.h() > 0 && channelCount > 0) {
-        DD::Image::ImagePlane inputPlane(inputBox, true, plane.channels(), plane.nComps());
+    const bool inputPresent = inputBox.w() > 0 && inputBox.h() > 0 && !planeChannels.empty();
+    DD::Image::ImagePlane inputPlane(inputPresent ? inputBox : DD::Image::Box(0, 0, 0, 0), true,
+                                     channels, static_cast<int>(planeChannels.size()));
+    if (inputPresent) {
         input->fetchPlane(inputPlane);
         if (aborted()) {
             return;
         }
-        for (int y = inputBox.y(); y < inputBox.t(); ++y) {
+    }
+    const size_t boxWidth = static_cast<size_t>(std::max(box.w(), 0));
+    const size_t pixelCount = boxWidth * static_cast<size_t>(std::max(box.h(), 0));
+    std::vector<float> frame;
+    std::vector<float> corrected;
+    bool rendered = false;
+    if (anyCorrected && pixelCount > 0) {
+        frame.assign(pixelCount * 4, 0.0F);
+        for (int y = inputBox.y(); inputPresent && y < inputBox.t(); ++y) {
             for (int x = inputBox.x(); x < inputBox.r(); ++x) {
-                const size_t pixel = static_cast<size_t>(y - box.y()) * box.w() + (x - box.x());
-                for (int c = 0; c < channelCount; ++c) {
-                    frame[pixel * 4 + c] = inputPlane.at(x, y, c);
+                const size_t pixel = static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x());
+                for (size_t i = 0; i < slots.size(); ++i) {
+                    if (slots[i] >= 0) {
+                        frame[pixel * 4 + slots[i]] = inputPlane.at(x, y, static_cast<int>(i));
+                    }
                 }
             }
         }
-    }
-
-    std::vector<float> corrected(frame.size(), 0.0F);
-    if (aborted()) {
-        return;
-    }
-    const bool map = outputType_ == outputTypeMap;
-    bool rendered = false;
-    {
-        const std::lock_guard<std::mutex> lock(coreAccess_);
-        rendered = core_.render(map ? nullptr : frame.data(), corrected.data(),
-                                frame.size() * sizeof(float));
+        corrected.assign(frame.size(), 0.0F);
+        if (aborted()) {
+            return;
+        }
+        const bool map = outputType_ == outputTypeMap;
+        const std::lock_guard<std::mutex> lock(renderCore_.access);
+        renderCore_.answers->replay(answers);
+        rendered = renderCore_.core.render(map ? nullptr : frame.data(), corrected.data(),
+                                           frame.size() * sizeof(float));
         if (!rendered) {
-            failure = reportedCoreError();
+            failure = reportedCoreError(renderCore_.core);
         }
     }
     if (aborted()) {
         return;
     }
-    // A failed render leaves the input in the plane.
+    // A failed render leaves the input in the plane; outside the input there is black.
     const std::vector<float>& result = rendered ? corrected : frame;
-    DD::Image::Box area = plane.bounds();
-    area.intersect(box);
     plane.makeWritable();
-    for (int y = area.y(); y < area.t(); ++y) {
-        for (int x = area.x(); x < area.r(); ++x) {
-            const size_t pixel = static_cast<size_t>(y - box.y()) * box.w() + (x - box.x());
-            for (int c = 0; c < channelCount; ++c) {
-                plane.writableAt(x, y, c) = result[pixel * 4 + c];
+    for (int y = bounds.y(); y < bounds.t(); ++y) {
+        for (int x = bounds.x(); x < bounds.r(); ++x) {
+            const bool inBox = x >= box.x() && x < box.r() && y >= box.y() && y < box.t();
+            const bool inInput = inputPresent && x >= inputBox.x() && x < inputBox.r() &&
+                                 y >= inputBox.y() && y < inputBox.t();
+            const size_t pixel =
+                inBox ? static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x()) : 0;
+            for (size_t i = 0; i < slots.size(); ++i) {
+                const int c = static_cast<int>(i);
+                float value = inInput ? inputPlane.at(x, y, c) : 0.0F;
+                if (slots[i] >= 0 && inBox) {
+                    value = result[pixel * 4 + slots[i]];
+                }
+                plane.writableAt(x, y, c) = value;
             }
         }
     }
@@ -420,21 +514,30 @@ void LensCorrection::append(DD::Image::Hash& hash) {
     }
 }
 
+DD::Image::Op* LensCorrection::inputOf(const DD::Image::Op& op, int index) {
+    if (uiCallbackDepth > 0) {
+        // UI callbacks run on the node's first operator, whose inputs may not be set.
+        return op.node_input(index, DD::Image::Op::INPUT_OP);
+    }
+    return index < op.inputs() ? op.input(index) : nullptr;
+}
+
 DD::Image::Iop* LensCorrection::imageInput() const {
-    return input(imageInputIndex());
+    DD::Image::Op* op = inputOf(*this, imageInputIndex());
+    return op != nullptr ? op->iop() : nullptr;
 }
 
 DD::Image::Op* LensCorrection::metadataInput() const {
-    return Op::input(metadataInputIndex());
+    return inputOf(*this, metadataInputIndex());
 }
 
 bool LensCorrection::isImageInputConnected() const {
-    DD::Image::Op* input = Op::input(imageInputIndex());
+    DD::Image::Op* input = inputOf(*this, imageInputIndex());
     return input != nullptr && input != default_input(imageInputIndex());
 }
 
 bool LensCorrection::isMetadataInputConnected() const {
-    DD::Image::Op* input = Op::input(metadataInputIndex());
+    DD::Image::Op* input = metadataInput();
     return input != nullptr && input != default_input(metadataInputIndex());
 }
 
@@ -442,19 +545,20 @@ std::string LensCorrection::correctionFilePath() const {
     return correctionFilePath_ != nullptr ? correctionFilePath_ : "";
 }
 
-void LensCorrection::retrieveCoreErrorDescription(std::string& brief, std::string& detail) const {
-    if (!CoreErrorDescription::brief(core_, brief)) {
+void LensCorrection::retrieveCoreErrorDescription(const Core::Core& core, std::string& brief,
+                                                  std::string& detail) const {
+    if (!CoreErrorDescription::brief(core, brief)) {
         brief = missingBriefDescription;
     }
-    if (!CoreErrorDescription::detailed(core_, detail)) {
+    if (!CoreErrorDescription::detailed(core, detail)) {
         detail = missingDetailedDescription;
     }
 }
 
-std::string LensCorrection::reportedCoreError() const {
+std::string LensCorrection::reportedCoreError(const Core::Core& core) const {
     std::string brief;
     std::string detail;
-    retrieveCoreErrorDescription(brief, detail);
+    retrieveCoreErrorDescription(core, brief, detail);
     logger_.log(detail);
     return brief;
 }
@@ -516,11 +620,11 @@ void LensCorrection::updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* changed) {
 
 void LensCorrection::updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* changed) {
     DD::Image::Iop* input = isImageInputConnected() ? imageInput() : nullptr;
-    if (input != nullptr) {
-        input->validate(false);
+    if (input != nullptr && !input->valid()) {
+        return; // its format is known once the host has validated it
     }
-    const float formatWidth = input != nullptr ? static_cast<float>(input->format().width()) : 0;
-    const float formatHeight = input != nullptr ? static_cast<float>(input->format().height()) : 0;
+    const float formatWidth = input != nullptr ? static_cast<float>(input->format().w()) : 0;
+    const float formatHeight = input != nullptr ? static_cast<float>(input->format().h()) : 0;
     if (input == nullptr || formatWidth <= 0 || formatHeight <= 0) {
         setKnobValue(remainingWidthKnob, 0);
         setKnobValue(remainingHeightKnob, 0);
@@ -544,19 +648,21 @@ void LensCorrection::updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* ch
     }
     const float amount = static_cast<float>(knobValue(overscanAmountKnob));
     setKnobValue(remainingWidthKnob,
-                 clampedToInt(FrameGeometry::remainingSide(input->format().width(), amount)));
+                 clampedToInt(FrameGeometry::remainingSide(input->format().w(), amount)));
     setKnobValue(remainingHeightKnob,
-                 clampedToInt(FrameGeometry::remainingSide(input->format().height(), amount)));
+                 clampedToInt(FrameGeometry::remainingSide(input->format().h(), amount)));
 }
 
 void LensCorrection::updateValueOfRecordingFormatKnobs(std::string& failure) {
     const bool manual = knobValue(manualSelectionKnob) != 0.0;
     if (!manual && isMetadataInputConnected()) {
+        const RecordedDataSource::Answers answers = RecordedDataSource::record(*dataSource_);
         RecordingFormatDatabase::RecordingFormat format{};
         {
-            const std::lock_guard<std::mutex> lock(coreAccess_);
-            if (!core_.recordingFormat(format)) {
-                failure = reportedCoreError();
+            const std::lock_guard<std::mutex> lock(mainThreadCore_.access);
+            mainThreadCore_.answers->replay(answers);
+            if (!mainThreadCore_.core.recordingFormat(format)) {
+                failure = reportedCoreError(mainThreadCore_.core);
                 format = RecordingFormatDatabase::RecordingFormat{};
             }
         }

@@ -6,6 +6,7 @@
 #include "core/CoreDataSource.h"
 #include "core/Logger.h"
 #include "host_rules/FrameGeometry.h"
+#include "nuke/RecordedDataSource.h"
 
 #include <map>
 #include <memory>
@@ -17,6 +18,12 @@
 // clip), the validation that sizes the output and the rendering of whole
 // planes through the processing core. Failures of the core show as the node's
 // error and go with their details into the class's log file.
+//
+// The host validates and runs the UI callbacks on its main thread and renders
+// planes on workers. The node's data source is asked on the calling thread,
+// without any lock held, and its answers are handed to one of two cores: one
+// for the main thread and one that the workers take in turn, so the main
+// thread never waits for a render of this node.
 class LensCorrection : public DD::Image::PlanarIop {
 public:
     LensCorrection(Node* node, std::unique_ptr<Core::CoreDataSource> dataSource,
@@ -39,6 +46,9 @@ public:
     PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
     bool renderFullPlanes() const override { return true; }
 
+    // An operator's input as the current callback may reach it: through
+    // node_input in UI callbacks, through input() while validating or rendering.
+    static DD::Image::Op* inputOf(const DD::Image::Op& op, int index);
     static int imageInputIndex() { return 0; }
     static int metadataInputIndex() { return 1; }
     DD::Image::Iop* imageInput() const;
@@ -75,9 +85,10 @@ protected:
 private:
     void validateOutputBox(std::string& failure);
     void renderPlane(DD::Image::ImagePlane& plane, std::string& failure);
-    void retrieveCoreErrorDescription(std::string& brief, std::string& detail) const;
+    void retrieveCoreErrorDescription(const Core::Core& core, std::string& brief,
+                                      std::string& detail) const;
     // Logs the core's detailed error and returns its brief text.
-    std::string reportedCoreError() const;
+    std::string reportedCoreError(const Core::Core& core) const;
     std::string reportedUnexpectedFailure(const char* reason) const;
     // Runs a callback's work, which reports its own failures in the text it is given;
     // anything it throws becomes the unexpected-failure message. A failure is shown as
@@ -108,9 +119,17 @@ private:
     float imageDiameter_ = 0.0F;
     int frameWidthWithOriginalAspectRatio_ = 0;
     int frameHeightWithOriginalAspectRatio_ = 0;
-    // The host may validate on its main thread while planes render on workers;
-    // a call into the core and the reading of its error belong together.
-    mutable std::mutex coreAccess_;
-    Core::Core core_;
+    // A call into a core and the reading of its error belong together.
+    struct CoreWithRecordedSource {
+        CoreWithRecordedSource();
+        std::mutex access;
+        RecordedDataSource* answers;
+        Core::Core core;
+    };
+    // The host's knob_changed for values set from this node's own callbacks.
+    bool settingKnobValues_ = false;
+    std::unique_ptr<Core::CoreDataSource> dataSource_;
+    CoreWithRecordedSource mainThreadCore_;
+    CoreWithRecordedSource renderCore_;
     Core::Logger logger_;
 };

@@ -74,6 +74,13 @@ TEST_F(DataSourceTest, NamesTheClipAndItsEmbeddedJsonFromTheReadAboveThePlateInp
     EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
               (clip.root() / "seq" / "shot_v1").string());
+
+    // In proxy mode the Read reads the proxy file; the clip stays the full-resolution one.
+    exr.setFiles((clip.root() / "seq" / "shot_v1.%04d.exr").string(),
+                 (clip.root() / "proxy" / "shot_half.####.exr").string(), 1001, true);
+    EXPECT_EQ(std::string(exr.filename()), (clip.root() / "proxy" / "shot_half.1001.exr").string());
+    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
+              (clip.root() / "seq" / "shot_v1").string());
 }
 
 TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {
@@ -108,6 +115,17 @@ TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNotAtAll) {
 
     NodeScript::reader(*read).metadata().erase("input/timecode");
     EXPECT_FALSE(source.frameData(unchanged)) << "ARRI QuickTime without its timecode";
+
+    // A frame of an EXR sequence of an unknown camera, counted from the first frame of the Read's
+    // image information, which the Read's frame offset moves away from the file's own range.
+    DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
+    exr.filename((clip.root() / "seq" / "shot_v1.1102.exr").string().c_str());
+    exr.metadata().erase("quicktime/arri/camera/CameraClipName");
+    exr.setFrameRange(1001, 1003, 100);
+    exr.metadata().setData("input/frame", 1102);
+    read->validate();
+    ASSERT_TRUE(source.frameData(frame));
+    EXPECT_EQ(frame.frameNumber, 1U);
 }
 
 TEST_F(DataSourceTest, RecordingFormatComesFromTheControlsWhenSelectedByHand) {

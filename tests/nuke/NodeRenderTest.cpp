@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -65,6 +66,28 @@ public:
         throw std::runtime_error("metadata unreadable");
     }
 };
+
+// The core's own correction of four input channels (numbers less one, -1: black) placed in the
+// slots 0 to 3 of a frame over the box.
+std::vector<float> correctedByTheCore(std::unique_ptr<Core::CoreDataSource> source,
+                                      const DD::Image::Box& box, const std::vector<int>& channels,
+                                      bool map = false) {
+    std::vector<float> input(static_cast<size_t>(box.w()) * box.h() * 4, 0.0F);
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 144; ++x) {
+            for (size_t s = 0; s < channels.size(); ++s) {
+                input[(static_cast<size_t>(y - box.y()) * box.w() + (x - box.x())) * 4 + s] =
+                    channels[s] < 0 ? 0.0F : inputPixel(x, y, channels[s]);
+            }
+        }
+    }
+    std::vector<float> output(input.size());
+    Core::Core core(std::move(source));
+    if (!core.render(map ? nullptr : input.data(), output.data(), input.size() * sizeof(float))) {
+        throw std::runtime_error("the core did not render the reference");
+    }
+    return output;
+}
 
 class NodeRenderTest : public ::testing::Test {
 protected:
@@ -124,7 +147,7 @@ TEST_F(NodeRenderTest, RendersTheGrownFrameThroughTheCore) {
     EXPECT_GT(changed, expected.size() / 10) << "the picture was corrected";
 }
 
-// A map does not depend on the picture.
+// A map does not depend on the picture; alpha is no colour and passes through.
 TEST_F(NodeRenderTest, RendersTheShadingMapThroughTheCore) {
     const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
     setKnob(*node, "outputType", 1);
@@ -137,7 +160,9 @@ TEST_F(NodeRenderTest, RendersTheShadingMapThroughTheCore) {
     const DD::Image::ImagePlane map = node->render(DD::Image::Mask_RGBA);
     ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
     ASSERT_EQ(map.usage(), expected.size() * sizeof(float));
-    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), map.readable()));
+    for (size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(map.readable()[i], i % 4 == 3 ? 5.0F : expected[i]) << "at float " << i;
+    }
 }
 
 TEST_F(NodeRenderTest, FrameDataCarriesTheOverscanAndAnOverhangingBoxTheAspectRatio) {
@@ -161,6 +186,18 @@ TEST_F(NodeRenderTest, FrameDataCarriesTheOverscanAndAnOverhangingBoxTheAspectRa
     EXPECT_EQ(lensCorrection(*wide).frameWidthWithOriginalAspectRatio(), 2120);
     EXPECT_EQ(lensCorrection(*wide).frameHeightWithOriginalAspectRatio(), 1194)
         << "1193 rounded to an even growth on both sides";
+
+    // A format whose area starts away from 0,0, with pixels twice as wide as high: its size is
+    // that of its area (1000 x 720), and a box that does not overhang it means no overscan.
+    const DD::Image::Format aperture(1100, 800, 50, 40, 1050, 760, 2.0);
+    NodeScript::reader(*read).setFormat(aperture);
+    const std::unique_ptr<Node> offset = connected("VelorLensShadingCorrection");
+    offset->validate();
+    EXPECT_EQ(offset->iop()->format().pixel_aspect(), 2.0);
+    EXPECT_EQ(lensCorrection(*offset).frameWidthWithOriginalAspectRatio(), 1000);
+    const LensShadingDataSource offsetSource(&lensCorrection(*offset));
+    ASSERT_TRUE(offsetSource.frameData(frame));
+    EXPECT_EQ(frame.overscan, 0.0F);
 }
 
 TEST_F(NodeRenderTest, CoreFailuresShowAsTheNodesErrorAndGoToTheClassLog) {
@@ -196,14 +233,14 @@ TEST_F(NodeRenderTest, RecordingFormatControlsShowWhatTheCorrectionDataYields) {
     const double expected[] = {24, 4448, 43.2666};
     const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
     EXPECT_TRUE(node->updateUI());
-    EXPECT_FALSE(node->op()->hasError()) << node->errorMessage();
+    EXPECT_FALSE(node->firstOp()->hasError()) << "the UI callbacks' operator";
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_NEAR(NodeScript::knobValue(*node, names[i]), expected[i], 1e-4) << names[i];
     }
     NodeScript::reader(*read).metadata().setData("quicktime/arri/camera/CameraClipName",
                                                  "B002C007.mov");
     EXPECT_TRUE(node->updateUI());
-    EXPECT_TRUE(node->op()->hasError()) << "no correction file for that clip";
+    EXPECT_TRUE(node->firstOp()->hasError()) << "no correction file for that clip";
     for (const char* name : names) {
         EXPECT_EQ(NodeScript::knobValue(*node, name), 0) << name;
     }
@@ -237,4 +274,101 @@ TEST_F(NodeRenderTest, TheHashChangesAtEveryEvaluation) {
     const DD::Image::Hash first = node->hash();
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     EXPECT_NE(node->hash(), first);
+}
+
+// A CG render's layers, fetched as the host's workers fetch them (one layer a plane, over a part of
+// the output box) while the main thread validates the node again and refreshes its controls, and
+// the Read's metadata is delivered through the main thread: distortion warps every channel alike,
+// shading changes the colour channels only, and every value of every plane is written.
+TEST_F(NodeRenderTest, ACgFrameKeepsItsLayersAlignedWhileTheMainThreadWorks) {
+    using namespace DD::Image;
+    const Channel depth = getChannel("depth.Z");
+    const Channel u = getChannel("motion.u");
+    const Channel v = getChannel("motion.v");
+    const Channel diffuse[] = {getChannel("diffuse.red"), getChannel("diffuse.green"),
+                               getChannel("diffuse.blue")};
+    const std::vector<ChannelSet> layers = {ChannelSet(Mask_RGBA), ChannelSet(Chan_Alpha),
+                                            ChannelSet(depth), ChannelSet(u) + ChannelSet(v),
+                                            ChannelSet(diffuse, 3)};
+    ChannelSet all;
+    for (const ChannelSet& layer : layers) {
+        all += layer;
+    }
+    NodeScript::reader(*read).setChannels(all);
+    NodeScript::reader(*read).setMetadataFromMainThread(true);
+    const auto number = [](Channel c) { return static_cast<int>(c) - 1; };
+
+    for (const char* className : {"VelorLensDistortionCorrection", "VelorLensShadingCorrection"}) {
+        SCOPED_TRACE(className);
+        const bool shading = std::string(className) == "VelorLensShadingCorrection";
+        const std::unique_ptr<Node> node = connected(className);
+        ASSERT_TRUE(node->validate()) << node->errorMessage();
+        const Box box = node->iop()->info().box();
+        const auto source = [&node, shading]() -> std::unique_ptr<Core::CoreDataSource> {
+            if (shading) {
+                return std::make_unique<LensShadingDataSource>(&lensCorrection(*node));
+            }
+            return std::make_unique<LensDistortionDataSource>(&lensCorrection(*node));
+        };
+        // What the core makes of each channel, by channel number less one.
+        std::map<int, std::vector<float>> frames;
+        std::map<int, int> slotOf;
+        const std::vector<std::vector<Channel>> groups = {
+            {Chan_Red, Chan_Green, Chan_Blue, Chan_Alpha},
+            {diffuse[0], diffuse[1], diffuse[2], depth},
+            {u, v}};
+        for (const std::vector<Channel>& group : groups) {
+            std::vector<int> numbers;
+            for (Channel c : group) {
+                numbers.push_back(number(c));
+            }
+            const std::vector<float> frame = correctedByTheCore(source(), box, numbers);
+            for (size_t s = 0; s < group.size(); ++s) {
+                frames[numbers[s]] = frame;
+                slotOf[numbers[s]] = static_cast<int>(s);
+            }
+        }
+
+        const Box part(box.x() + 3, box.y() + 2, box.r() - 5, box.t() - 4);
+        const std::vector<ImagePlane> planes =
+            node->renderConcurrently(layers, part, !shading, [&node, &layers] {
+                // Every worker is inside a host call that needs this thread.
+                EXPECT_TRUE(Node::waitForTasksFromWorkers(layers.size()));
+                EXPECT_TRUE(node->validate()) << node->errorMessage();
+                EXPECT_TRUE(node->updateUI());
+            });
+        EXPECT_FALSE(node->op()->hasError()) << node->errorMessage();
+
+        size_t wrong = 0;
+        for (const ImagePlane& plane : planes) {
+            int index = 0;
+            const ChannelSet channels = plane.channels();
+            foreach (channel, channels) {
+                const int c = number(channel);
+                const std::string name = getName(channel);
+                const bool colour = name.find("red") != std::string::npos ||
+                                    name.find("green") != std::string::npos ||
+                                    name.find("blue") != std::string::npos;
+                for (int y = part.y(); y < part.t(); ++y) {
+                    for (int x = part.x(); x < part.r(); ++x) {
+                        const bool inInput = x >= 0 && x < 144 && y >= 0 && y < 100;
+                        float expected = inInput ? inputPixel(x, y, c) : 0.0F;
+                        if (!shading || colour) {
+                            const size_t pixel =
+                                static_cast<size_t>(y - box.y()) * box.w() + (x - box.x());
+                            expected = frames[c][pixel * 4 + slotOf[c]];
+                        }
+                        const float actual = plane.at(x, y, index);
+                        wrong += actual == expected ? 0 : 1;
+                        if (actual != expected && wrong < 5) {
+                            ADD_FAILURE() << name << " at " << x << ", " << y << ": " << actual
+                                          << " instead of " << expected;
+                        }
+                    }
+                }
+                ++index;
+            }
+        }
+        EXPECT_EQ(wrong, 0U);
+    }
 }

@@ -14,13 +14,15 @@ namespace DDImageStandIn {
 class StandInKnob;
 } // namespace DDImageStandIn
 
-// The test host's node: owns one operator and its knobs, connects inputs,
-// and drives validation, requests and rendering the way the host does.
+// The test host's node: owns its operators and knobs, connects inputs, and
+// drives validation, requests and rendering the way the host does.
 //
-// Changing a knob's value from outside the operator stores all knob values
-// into the operator and then calls its knob_changed; values that the
-// operator itself sets from a callback are stored when the callback returns
-// and do not call knob_changed again.
+// A node has two operators of its class: the one that validates and renders
+// (op()) and its first operator (firstOp()), which runs the UI callbacks
+// (knob_changed, updateUI) and whose inputs are not set; it reaches them
+// through node_input. Changing a knob's value stores all knob values into
+// both and calls knob_changed, also for values that knob_changed itself
+// sets; validating an operator from knob_changed is an error.
 class Node {
 public:
     // A node of a registered class; null when no description has that name.
@@ -37,6 +39,9 @@ public:
 
     DD::Image::Op* op() const { return op_.get(); }
     DD::Image::Iop* iop() const;
+    DD::Image::Op* firstOp() const { return firstOp_.get(); }
+    // The operator of the node connected to an input; null when none is.
+    DD::Image::Op* inputOp(int index) const;
 
     // Connects an input; null leaves it at the operator's default input.
     void setInput(int index, const Node* input);
@@ -52,6 +57,21 @@ public:
     bool validate();
     // Requests and fetches the whole output box of the given channels, packed.
     DD::Image::ImagePlane render(const DD::Image::ChannelSet& channels);
+    // Renders layers the way the host's workers do: the union of their channels is requested
+    // over the box, then each layer is fetched as one plane (packed or not) on a thread of its
+    // own, while this thread, the main one, runs `mainThreadWork` and then answers the tasks
+    // the workers hand it (runOnMainThread) until all are done.
+    std::vector<DD::Image::ImagePlane>
+    renderConcurrently(const std::vector<DD::Image::ChannelSet>& layers, const DD::Image::Box& box,
+                       bool packed, const std::function<void()>& mainThreadWork);
+    // Runs a task on the main thread (the one running renderConcurrently) and waits for it, as
+    // host calls that need the main thread do; throws when the main thread does not take it
+    // within a minute.
+    static void runOnMainThread(const std::function<void()>& task);
+    // Waits until this many tasks from workers wait for the main thread (at most a minute);
+    // true when they do.
+    static bool waitForTasksFromWorkers(size_t count);
+    static bool runningKnobChanged();
     const std::string& errorMessage() const;
     bool updateUI();
     // A fresh hash with what the operator appends.
@@ -62,9 +82,12 @@ private:
 
     Node() = default;
     void knobValueChanged(DDImageStandIn::StandInKnob& knob);
+    void storeKnobValues(DD::Image::Op& op);
     void storeKnobValues();
 
     std::unique_ptr<DD::Image::Op> op_;
+    std::unique_ptr<DD::Image::Op> firstOp_;
+    std::vector<const Node*> inputs_;
     std::vector<std::unique_ptr<DDImageStandIn::StandInKnob>> knobs_;
     int callbackDepth_ = 0;
 };

@@ -3,23 +3,35 @@
 #include "DDImage/Read.h"
 
 #include <functional>
+#include <string>
 
 namespace DDImageStandIn {
 
-// A Read whose file, frame range, format, box, metadata and pixels a test sets.
+// A Read whose file, frame range, format, box, channels, metadata and pixels a test sets.
+// Like the host's Read it has the knobs "file" and "proxy" (file names with a frame number
+// pattern); filename() is the file read for the current frame, the proxy file in proxy mode.
 class StandInRead : public DD::Image::Read {
 public:
-    // Value of channel index `c` (0 = red) at pixel (x, y).
+    // Value at pixel (x, y) of the channel numbered c + 1 (0 = rgba.red, 4 = depth.Z).
     using Pixels = std::function<float(int x, int y, int c)>;
 
     explicit StandInRead(Node* node);
 
     void setFormat(int width, int height);
     void setBox(const DD::Image::Box& box) { box_ = box; }
-    void setFrameRange(int first, int last);
+    void setFormat(const DD::Image::Format& format);
+    // The file's frame range, and the Read's offset from it.
+    void setFrameRange(int first, int last, int offset = 0);
+    void setChannels(const DD::Image::ChannelSet& channels) { channels_ = channels; }
+    // Metadata delivered through the main thread, as host calls that need it are.
+    void setMetadataFromMainThread(bool onMainThread) { mainThreadMetadata_ = onMainThread; }
     void setPixels(Pixels pixels) { pixels_ = std::move(pixels); }
     DD::Image::MetaData::Bundle& metadata() { return metadata_; }
 
+    // The file names of the Read's knobs, the frame and proxy mode: they make filename().
+    void setFiles(const std::string& file, const std::string& proxy, int frame, bool proxyMode);
+
+    void knobs(DD::Image::Knob_Callback f) override;
     const DD::Image::MetaData::Bundle& _fetchMetaData(const char* keyname) override;
     void renderStripe(DD::Image::ImagePlane& plane) override;
     PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
@@ -30,8 +42,11 @@ protected:
 private:
     DD::Image::Format format_{0, 0};
     DD::Image::Box box_{0, 0, 0, 0};
-    int firstFrame_ = 1;
-    int lastFrame_ = 1;
+    int offset_ = 0;
+    DD::Image::ChannelSet channels_{DD::Image::Mask_RGBA};
+    bool mainThreadMetadata_ = false;
+    const char* file_ = nullptr;
+    const char* proxy_ = nullptr;
     Pixels pixels_;
     DD::Image::MetaData::Bundle metadata_;
 };

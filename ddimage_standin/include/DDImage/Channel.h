@@ -29,5 +29,12 @@ enum ChannelSetInit {
     Mask_All = static_cast<int>(0xFFFFFFFF)
 };
 
+// Channels by their full names ("layer.channel"); getChannel makes a channel
+// that does not exist yet. The stand-in holds at most 32 channels.
+DDImage_API Channel getChannel(const char* name, bool sort = true);
+DDImage_API Channel findChannel(const char* name);
+DDImage_API const char* getName(Channel channel);
+DDImage_API const char* getLayerName(Channel channel);
+
 } // namespace Image
 } // namespace DD

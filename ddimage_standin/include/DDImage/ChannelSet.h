@@ -33,6 +33,18 @@ public:
         bits_ &= other.bits_;
         return *this;
     }
+    template <class T>
+    ChannelSet operator+(const T& other) const {
+        ChannelSet sum(*this);
+        sum += other;
+        return sum;
+    }
+    template <class T>
+    ChannelSet operator-(const T& other) const {
+        ChannelSet difference(*this);
+        difference -= other;
+        return difference;
+    }
     bool operator&(const ChannelSet& other) const { return (bits_ & other.bits_) != 0; }
     bool operator==(const ChannelSet& other) const { return bits_ == other.bits_; }
     bool operator!=(const ChannelSet& other) const { return bits_ != other.bits_; }

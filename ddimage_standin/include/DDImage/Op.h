@@ -6,6 +6,7 @@
 #include "DDImage/OutputContext.h"
 
 #include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,12 +29,28 @@ class DDImage_API Op {
 public:
     class Description;
 
+    enum GenerateType {
+        OUTPUT_OP = 0,
+        ANY_CONTEXT,
+        INPUT_OP,
+        INPUT_OP_PEEK,
+        EXECUTABLE,
+        EXECUTABLE_SKIP,
+        EXECUTABLE_INPUT,
+        UICONTEXT_ONLY
+    };
+
     int inputs() const { return static_cast<int>(inputs_.size()); }
     virtual void inputs(int n);
     Op* input(int n) const;
     Op* input0() const { return input(0); }
     Op* input1() const { return input(1); }
     const std::vector<Op*>& getInputs() const { return inputs_; }
+
+    // The operator connected to the node's input, also where input() is not
+    // set (on the node's first operator, which runs the UI callbacks).
+    Op* node_input(int n, GenerateType = OUTPUT_OP) const;
+    Op* input_op(int n = 0) const { return node_input(n, INPUT_OP); }
 
     virtual int minimum_inputs() const { return 1; }
     virtual int maximum_inputs() const { return 1; }
@@ -49,6 +66,7 @@ public:
     virtual const char* Class() const = 0;
     virtual const char* node_help() const = 0;
     Node* node() const { return node_; }
+    Op* firstOp() const;
 
     virtual void append(Hash&) {}
     const Hash& hash() const { return hash_; }
@@ -88,10 +106,13 @@ private:
     std::vector<Op*> inputs_;
     Hash hash_;
     OutputContext outputContext_;
+    // The host validates an operator on one thread at a time.
+    std::recursive_mutex validation_;
     bool valid_ = false;
     bool realValid_ = false;
     bool validating_ = false;
-    bool hasError_ = false;
+    std::mutex errorAccess_;
+    std::atomic<bool> hasError_{false};
     std::string errorMessage_;
     mutable std::atomic<bool> aborted_{false};
 };
