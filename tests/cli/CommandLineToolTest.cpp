@@ -476,4 +476,34 @@ TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
     EXPECT_TRUE(temporaries().empty()) << boost::algorithm::join(temporaries(), " ");
 }
 
+// The demo's contact sheet: frames of different sizes in tiles of one size,
+// each with its label in a dark band above the picture.
+TEST_F(CommandLineToolTest, TheContactSheetLabelsTilesOfOneSize) {
+    ASSERT_EQ(
+        run({"undistort", plate(), output("u.####.exr"), "--frames", "1001", "--quiet"}).status, 0);
+    const std::string sheet = output("sheet.png");
+    const ToolRun drawn =
+        runProgram("bash",
+                   {VELOR_CONTACT_SHEET_PATH, sheet, "2", "recorded 1001", frame("1001"),
+                    "corrected 1001", output("u.1001.exr"), "recorded 1002", frame("1002")},
+                   scratch_);
+    ASSERT_EQ(drawn.status, 0) << drawn.errors;
+    const OIIO::ImageBuf image = readImage(sheet);
+    // Two rows of two 640 x 360 tiles, 8 pixels apart.
+    ASSERT_EQ(image.roi(), OIIO::ROI(0, 1288, 0, 728, 0, 1, 0, 3));
+    for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {648, 0}, {0, 368}}) {
+        const OIIO::ROI band(x, x + 300, y, y + 30, 0, 1, 0, 3);
+        const OIIO::ROI picture(x + 200, x + 440, y + 100, y + 300, 0, 1, 0, 3);
+        EXPECT_GT(OIIO::ImageBufAlgo::computePixelStats(image, band).max[0], 0.9F) << x << "," << y;
+        EXPECT_EQ(image.getchannel(x + 639, y + 2, 0, 0), 0.0F) << x << "," << y;
+        EXPECT_GT(OIIO::ImageBufAlgo::computePixelStats(image, picture).avg[1], 0.3F)
+            << x << "," << y;
+    }
+    // The fourth place stays empty.
+    EXPECT_EQ(
+        OIIO::ImageBufAlgo::computePixelStats(image, OIIO::ROI(648, 1288, 368, 728, 0, 1, 0, 3))
+            .max[0],
+        0.0F);
+}
+
 } // namespace
