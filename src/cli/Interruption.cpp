@@ -25,9 +25,9 @@ std::array<Slot, slotCount> slots;
 static_assert(std::atomic<int>::is_always_lock_free, "signal handlers need lock-free slots");
 
 // Signals whose default action ends the process.
-const std::array<int, 14> endingSignals{SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGABRT,
-                                        SIGFPE,  SIGSEGV, SIGPIPE, SIGALRM, SIGTERM,
-                                        SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ};
+const std::array<int, 15> endingSignals{SIGHUP,  SIGINT,  SIGQUIT, SIGILL,  SIGABRT,
+                                        SIGBUS,  SIGFPE,  SIGSEGV, SIGPIPE, SIGALRM,
+                                        SIGTERM, SIGUSR1, SIGUSR2, SIGXCPU, SIGXFSZ};
 
 // Only async-signal-safe calls: unlink, signal, raise.
 void removeTemporaryFiles() {
@@ -59,6 +59,13 @@ extern "C" void requestStop(int signalNumber) {
 
 void Interruption::install() {
     for (const int signalNumber : endingSignals) {
+#if defined(__SANITIZE_ADDRESS__)
+        // The sanitizer reports these faults itself.
+        if (signalNumber == SIGSEGV || signalNumber == SIGBUS || signalNumber == SIGFPE ||
+            signalNumber == SIGILL) {
+            continue;
+        }
+#endif
         std::signal(signalNumber,
                     signalNumber == SIGINT || signalNumber == SIGTERM ? requestStop : endProcess);
     }

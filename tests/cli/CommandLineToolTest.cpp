@@ -439,7 +439,7 @@ TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
     // Large float frames, so that a frame is being written when the signals come.
     const std::string big = sample_ / "big";
     ASSERT_EQ(runProgram(VELOR_SAMPLE_PLATE_PATH,
-                         {big, "--width", "2048", "--height", "1080", "--frames", "3"}, scratch_)
+                         {big, "--width", "2048", "--height", "1080", "--frames", "2"}, scratch_)
                   .status,
               0);
     const std::string out = sample_ / "interrupted";
