@@ -27,8 +27,8 @@ struct CommandLineOptions {
     Command command = Command::Help;
     std::string input;
     std::string output;
-    // Frame list as written after --frames; empty: every frame on disk.
-    std::string frames;
+    // Frame list as written after --frames; none: every frame on disk.
+    std::optional<std::string> frames;
     std::string correctionFile;
     std::string clip;
     OverscanLocation overscanLocation = OverscanLocation::BoundingBox;
@@ -40,6 +40,8 @@ struct CommandLineOptions {
     bool floatOutput = false;
     bool quiet = false;
     bool keepGoing = false;
+    // Frames whose output file exists already are left alone.
+    bool skipExisting = false;
     // info: the frame record whose curves are shown; empty: the first.
     std::optional<unsigned int> infoFrame;
 };

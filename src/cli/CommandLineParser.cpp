@@ -129,7 +129,9 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     parser.arg("filename").hidden().action([&](cspan<const char*> args) {
         positional.emplace_back(args[0]);
     });
-    parser.arg("--frames LIST").action(store(options.frames));
+    parser.arg("--frames LIST").action([&options](cspan<const char*> args) {
+        options.frames = args[1];
+    });
     parser.arg("--correction-file PATH").action(store(options.correctionFile));
     parser.arg("--clip PATH").action(store(options.clip));
     parser.arg("--overscan-location WHERE").action(store(overscanLocation));
@@ -141,6 +143,7 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     parser.arg("--float").action(set(options.floatOutput));
     parser.arg("--quiet").action(set(options.quiet));
     parser.arg("--keep-going").action(set(options.keepGoing));
+    parser.arg("--skip-existing").action(set(options.skipExisting));
     parser.arg("--frame NUMBER").action(store(infoFrame));
 
     std::vector<const char*> arguments(argv + 1, argv + argc);
@@ -230,7 +233,8 @@ INPUT and OUTPUT are one image each, or sequences written plate.####.exr or
 plate.%04d.exr (one # per digit).
 
 Options:
-  --frames LIST              frames to process, e.g. 1001-1100 or 1001,1010-1020
+  --frames LIST              frames to process: FRAME, FIRST-LAST or FIRST-LASTxSTEP
+                             joined by commas, e.g. 1001-1100 or 1001,1010-1020x2
                              (default: every frame of INPUT on disk)
   --correction-file PATH     use this .vlcf file instead of searching for one
   --clip PATH                the camera clip whose correction file is searched
@@ -245,7 +249,8 @@ Options:
   --add-shading              shading-map: the map that adds the shading
   --float                    write 32-bit float pixels (default: the input's type)
   --keep-going               go on after a failed frame
-  --quiet                    no progress bar and no summary line
+  --skip-existing            leave frames whose output file exists alone
+  --quiet                    no progress and no summary line
   --frame NUMBER             info: the frame record whose curves are shown
 
 Exit status: 0 every frame written, 1 a frame or the command failed, 2 bad usage.

@@ -1,6 +1,7 @@
 #include "cli/FrameCorrector.h"
 #include "cli/ImageLayout.h"
 
+#include "cli/ClipOfFrame.h"
 #include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
@@ -9,6 +10,8 @@
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebufalgo.h>
+
+#include <boost/filesystem/operations.hpp>
 
 #include <algorithm>
 #include <array>
@@ -54,6 +57,10 @@ OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
     imageSpec.channelnames = {"R", "G", "B", "A"};
     imageSpec.alpha_channel = 3;
     imageSpec.z_channel = -1;
+    // A map is data: never the input's compression, which may be lossy.
+    imageSpec.attribute("compression", "zip");
+    imageSpec.erase_attribute("openexr:dwaCompressionLevel");
+    imageSpec.erase_attribute("CompressionQuality");
     return imageSpec;
 }
 
@@ -211,9 +218,10 @@ void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry
     const FrameMetadata metadata(imageLayout(frame.image), frame.path, frame.number);
     request_.clipFilePath.clear();
     if (!options_.clip.empty()) {
-        request_.clipFilePath = options_.clip;
+        // Absolute, so that the search has a directory to start from.
+        request_.clipFilePath = boost::filesystem::absolute(options_.clip).string();
     } else {
-        ReadMetadataRules::clipFilePath(metadata, frame.path, request_.clipFilePath);
+        request_.clipFilePath = clipOfFrame(metadata, frame.path);
     }
     request_.frameMetadata.clear();
     ReadMetadataRules::jsonMetadataString(metadata, frame.path, request_.frameMetadata);

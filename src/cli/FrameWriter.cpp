@@ -1,5 +1,6 @@
 #include "cli/FrameWriter.h"
 #include "cli/ImageLayout.h"
+#include "cli/Interruption.h"
 
 #include "foundation/Exception.h"
 
@@ -23,21 +24,28 @@ std::string pathLine(const std::string& path) {
     throw Exception(brief, pathLine(path) + "\nReason: \"" + reason + "\"");
 }
 
-// Removes the temporary file unless it has been renamed.
+// Removes the temporary file unless it has been renamed, also when a signal
+// ends the process while it is written.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
+    explicit TemporaryFile(std::string path) : path_(std::move(path)) {
+        Interruption::addTemporaryFile(path_.c_str());
+    }
     ~TemporaryFile() {
         if (!path_.empty()) {
             std::string ignored;
             Filesystem::remove(path_, ignored);
+            Interruption::removeTemporaryFile(path_.c_str());
         }
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
 
     const std::string& path() const { return path_; }
-    void release() { path_.clear(); }
+    void release() {
+        Interruption::removeTemporaryFile(path_.c_str());
+        path_.clear();
+    }
 
 private:
     std::string path_;
@@ -71,15 +79,16 @@ void FrameWriter::write(const OIIO::ImageBuf& image, const std::string& path) {
              path, OIIO::geterror());
     }
     OIIO::ImageSpec imageSpec = imageLayout(image);
-    if (!output->supports("displaywindow")) {
-        imageSpec.full_x = imageSpec.x;
-        imageSpec.full_y = imageSpec.y;
-        imageSpec.full_width = imageSpec.width;
-        imageSpec.full_height = imageSpec.height;
-    }
-    if (!output->supports("origin")) {
+    // A format that cannot hold the data window beside the display window
+    // gets the whole frame as its picture, from its first pixel.
+    const bool keepsWindows =
+        output->supports("displaywindow") && output->supports("origin") &&
+        ((imageSpec.x >= 0 && imageSpec.y >= 0) || output->supports("negativeorigin"));
+    if (!keepsWindows) {
         imageSpec.x = imageSpec.full_x = 0;
         imageSpec.y = imageSpec.full_y = 0;
+        imageSpec.full_width = imageSpec.width;
+        imageSpec.full_height = imageSpec.height;
     }
 
     TemporaryFile temporary(temporaryPath(path));

@@ -3,12 +3,14 @@
 #include <string>
 #include <vector>
 
-// One image, or an image sequence written with a frame-number field
-// (plate.####.exr, plate.@@@@.exr or plate.%04d.exr).
+// One image, or an image sequence written with a frame-number field in its
+// file name (plate.####.exr, plate.@@@@.exr or plate.%04d.exr). Every other
+// character of the path, in the directories and the file name, stands for
+// itself.
 class ImageSequence {
 public:
-    // Throws UsageException for a path with more than one frame-number field
-    // or another printf directive.
+    // Throws UsageException for a file name with more than one frame-number
+    // field or another printf directive.
     explicit ImageSequence(const std::string& path);
 
     bool isSequence() const { return isSequence_; }
@@ -21,8 +23,14 @@ public:
     std::vector<int> framesOnDisk() const;
 
 private:
+    std::string digits(int frame) const;
+
     std::string path_;
-    // printf form of a sequence, for example plate.%04d.exr.
-    std::string normalizedPattern_;
+    // The directory with its closing separator, and the file name around the field.
+    std::string directory_;
+    std::string prefix_;
+    std::string suffix_;
+    // The least number of digits; more are written when the number needs them.
+    std::size_t width_ = 0;
     bool isSequence_ = false;
 };

@@ -1,19 +1,31 @@
 #include "cli/InfoCommand.h"
 #include "cli/ImageLayout.h"
 
+#include "cli/ClipOfFrame.h"
 #include "cli/CommandLineDataSource.h"
+#include "host_rules/FrameGeometry.h"
 #include "cli/FrameMetadata.h"
 #include "cli/FrameRequest.h"
+#include "cli/ImageFile.h"
 #include "core/Core.h"
 #include "core/Inspection.h"
 #include "foundation/Exception.h"
+#include "foundation/Timecode.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebuf.h>
 #include <OpenImageIO/strutil.h>
 
+#include <boost/filesystem/operations.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <iomanip>
+#include <iterator>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -82,8 +94,67 @@ void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
     out << "\n";
 }
 
+// The data windows undistortion and distortion give the frame, as the
+// correcting commands grow them around the format.
+void printOverscan(std::ostream& out, FrameRequest request, const FrameGeometry& geometry,
+                   int formatX, int formatY) {
+    out << "Overscan the correction needs (data window, and its size in % of the format):\n";
+    for (const bool reverse : {false, true}) {
+        request.distortion = true;
+        request.distortionParameter.reverse = reverse;
+        request.distortionParameter.outputMap = false;
+        request.frameData.width = geometry.boxWidth();
+        request.frameData.height = geometry.boxHeight();
+        request.frameData.overscan = geometry.overscanOfBoundingBox();
+        Core::Core core(std::make_unique<CommandLineDataSource>(request));
+        out << (reverse ? "  distorted:   " : "  undistorted: ");
+        unsigned int width = 0;
+        unsigned int height = 0;
+        if (!core.frameSize(width, height)) {
+            std::string brief;
+            CoreErrorDescription::brief(core, brief);
+            out << "not available (" << brief << ")\n";
+            continue;
+        }
+        const FrameGeometry grown = geometry.grownTo(width, height);
+        const auto percent = [](std::uint32_t part, std::uint32_t whole) {
+            std::ostringstream text;
+            text << std::fixed << std::setprecision(1)
+                 << 100.0 * static_cast<double>(part) / static_cast<double>(whole);
+            return text.str();
+        };
+        const std::uint32_t formatWidth = grown.boxWidth() - 2 * grown.marginX();
+        const std::uint32_t formatHeight = grown.boxHeight() - 2 * grown.marginY();
+        out << grown.boxWidth() << "x" << grown.boxHeight() << " at "
+            << formatX - static_cast<int>(grown.marginX()) << ","
+            << formatY - static_cast<int>(grown.marginY()) << ", "
+            << percent(grown.boxWidth(), formatWidth) << " % x "
+            << percent(grown.boxHeight(), formatHeight) << " %, " << grown.marginX() << " px x "
+            << grown.marginY() << " px beyond each edge\n";
+    }
+}
+
+// The record a frame's timecode selects, as the correction data is looked up:
+// the first record anchored at its own timecode, later ones counted from it,
+// and the record at or before the count.
+std::map<unsigned int, CorrectionData::Frame>::const_iterator
+recordOfTimecode(const CorrectionData::Content& content, const std::string& timecode) {
+    const auto& first = *content.frames.begin();
+    unsigned int number = 0;
+    try {
+        const Timecode::Timecode start(first.second.timecode.c_str(), content.header.tc.fps);
+        number =
+            first.first + (Timecode::Timecode(timecode.c_str(), content.header.tc.fps) - start);
+    } catch (const Exception&) {
+        throw Exception("The correction file has no record for the frame's timecode.",
+                        "Timecode: \"" + timecode + "\"");
+    }
+    return std::prev(content.frames.upper_bound(number));
+}
+
 void printCorrectionFile(std::ostream& out, const std::string& path,
-                         const std::optional<unsigned int>& frameNumber) {
+                         const std::optional<unsigned int>& frameNumber,
+                         const std::string& timecode = "", const std::string& overscanOfClip = "") {
     const CorrectionData::Content content = Core::Inspection::readCorrectionFile(path);
     out << "Correction file: " << path << "\n";
     printHeader(out, content.header);
@@ -102,22 +173,51 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
     if (content.frames.empty()) {
         return;
     }
-    auto frame = content.frames.begin();
+    auto frame = content.frames.cbegin();
+    if (!frameNumber && !timecode.empty()) {
+        frame = recordOfTimecode(content, timecode);
+    }
     if (frameNumber) {
         frame = content.frames.find(*frameNumber);
-        if (frame == content.frames.end()) {
+        if (frame == content.frames.cend()) {
             throw Exception("The correction file has no frame with that number. Choose one of "
                             "the numbers listed above.",
                             "Frame Number: " + std::to_string(*frameNumber));
         }
+    }
+    if (!overscanOfClip.empty() && content.header.clip.width > 0 &&
+        content.header.clip.height > 0) {
+        // The clip's own frames: its resolution as the format, no overscan.
+        FrameRequest clipRequest;
+        clipRequest.clipFilePath = overscanOfClip;
+        clipRequest.frameDataKnown = true;
+        clipRequest.frameData.frameNumber = frame->first;
+        printOverscan(out, clipRequest,
+                      FrameGeometry(content.header.clip.width, content.header.clip.height, 0, 0), 0,
+                      0);
     }
     out << "Frame " << frame->first << " (timecode " << frame->second.timecode << "):\n";
     printFrame(out, frame->second);
 }
 
 void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
-                               const std::optional<unsigned int>& frameNumber) {
-    printCorrectionFile(out, Core::Inspection::findCorrectionFile(clipPath), frameNumber);
+                               const std::optional<unsigned int>& frameNumber,
+                               const std::string& timecode = "", bool withOverscan = false) {
+    std::string correctionFilePath;
+    try {
+        correctionFilePath = Core::Inspection::findCorrectionFile(clipPath);
+    } catch (const boost::filesystem::filesystem_error& error) {
+        throw Exception("A directory could not be searched for the correction file. Check that "
+                        "the clip's directories can be read.",
+                        "Clip File Path: \"" + clipPath + "\"\nSystem Error: \"" + error.what() +
+                            "\"");
+    }
+    printCorrectionFile(out, correctionFilePath, frameNumber, timecode,
+                        withOverscan ? clipPath : "");
+}
+
+std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEnd) {
+    return static_cast<std::uint32_t>(std::max({0, formatBegin - dataBegin, dataEnd - formatEnd}));
 }
 
 void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& imageSpec,
@@ -130,35 +230,51 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         << "  Channels: " << OIIO::Strutil::join(imageSpec.channelnames, ",") << " ("
         << imageSpec.format << ")\n";
     const FrameMetadata metadata(imageSpec, path, 1);
-    std::string clipPath;
-    const bool hasClip = ReadMetadataRules::clipFilePath(metadata, path, clipPath);
+    FrameRequest request;
+    request.clipFilePath = clipOfFrame(metadata, path);
     unsigned int number = 0;
     std::string timecode;
-    const bool hasFrame =
-        ReadMetadataRules::frameNumberAndTimecode(metadata, path, 1, number, timecode);
-    std::string json;
-    const bool hasJson = ReadMetadataRules::jsonMetadataString(metadata, path, json);
-    out << "  Clip path: " << (hasClip ? clipPath : "not known") << "\n"
-        << "  Timecode: " << (hasFrame && !timecode.empty() ? timecode : "none") << "\n"
+    request.frameDataKnown =
+        ReadMetadataRules::frameNumberAndTimecode(metadata, path, 1, number, timecode) &&
+        ReadMetadataRules::timecodeFitsFrameData(timecode);
+    if (request.frameDataKnown) {
+        request.frameData.frameNumber = number;
+        std::memcpy(request.frameData.timecode, timecode.c_str(), timecode.size() + 1);
+    }
+    const bool hasJson =
+        ReadMetadataRules::jsonMetadataString(metadata, path, request.frameMetadata);
+    out << "  Clip path: " << (request.clipFilePath.empty() ? "not known" : request.clipFilePath)
+        << "\n"
+        << "  Timecode: " << (timecode.empty() ? "none" : timecode) << "\n"
         << "  Embedded correction metadata: " << (hasJson ? "yes" : "no") << "\n";
+    const FrameGeometry geometry(static_cast<std::uint32_t>(imageSpec.full_width),
+                                 static_cast<std::uint32_t>(imageSpec.full_height),
+                                 overhang(imageSpec.full_x, imageSpec.full_x + imageSpec.full_width,
+                                          imageSpec.x, imageSpec.x + imageSpec.width),
+                                 overhang(imageSpec.full_y,
+                                          imageSpec.full_y + imageSpec.full_height, imageSpec.y,
+                                          imageSpec.y + imageSpec.height));
+    if (hasJson || !request.clipFilePath.empty()) {
+        printOverscan(out, request, geometry, imageSpec.full_x, imageSpec.full_y);
+    }
     if (hasJson) {
         CorrectionData::Header header;
         CorrectionData::Frame frame;
-        Core::Inspection::parseEmbeddedMetadata(json, header, frame);
+        Core::Inspection::parseEmbeddedMetadata(request.frameMetadata, header, frame);
         out << "Embedded correction metadata:\n";
         printHeader(out, header);
-        FrameRequest request;
-        request.frameMetadata = json;
-        printRecordingFormat(out, request);
+        FrameRequest jsonRequest;
+        jsonRequest.frameMetadata = request.frameMetadata;
+        printRecordingFormat(out, jsonRequest);
         printFrame(out, frame);
         return;
     }
-    if (!hasClip) {
+    if (request.clipFilePath.empty()) {
         throw Exception("The image's metadata names no clip, so no correction file can be "
                         "searched for. Name the clip with --clip when correcting.",
                         "Input File Path: \"" + path + "\"");
     }
-    printCorrectionDataOfClip(out, clipPath, frameNumber);
+    printCorrectionDataOfClip(out, request.clipFilePath, frameNumber, timecode);
 }
 
 } // namespace
@@ -171,14 +287,15 @@ void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
         printCorrectionFile(out, path, options.infoFrame);
         return;
     }
+    // Absolute, so that the search has a directory to start from.
+    const std::string absolute = boost::filesystem::absolute(path).string();
     // Only the header is read.
-    OIIO::ImageBuf image;
-    if (image.init_spec(path, 0, 0)) {
-        printImage(out, path, imageLayout(image), options.infoFrame);
+    std::string ignored;
+    const std::unique_ptr<OIIO::ImageInput> image = openImageFile(absolute, ignored);
+    if (image) {
+        printImage(out, absolute, image->spec(), options.infoFrame);
         return;
     }
-    image.geterror();
-    OIIO::geterror();
-    out << "Clip: " << path << "\n";
-    printCorrectionDataOfClip(out, path, options.infoFrame);
+    out << "Clip: " << absolute << "\n";
+    printCorrectionDataOfClip(out, absolute, options.infoFrame, "", true);
 }

@@ -26,8 +26,11 @@ double ProgressReporter::elapsedSeconds() const {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
 }
 
-void ProgressReporter::frameDone() {
+void ProgressReporter::frameDone(const std::string& line) {
     ++done_;
+    if (!drawBar_ && !quiet_) {
+        stream_ << "velor-lens-correct: " << line << "\n" << std::flush;
+    }
     draw();
 }
 
@@ -63,7 +66,8 @@ void ProgressReporter::writeMessage(const std::string& message) {
     draw();
 }
 
-void ProgressReporter::summary(std::size_t written, std::size_t failed, const std::string& output) {
+void ProgressReporter::summary(std::size_t written, std::size_t failed, std::size_t skipped,
+                               const std::string& output) {
     clearLine();
     if (quiet_) {
         return;
@@ -72,11 +76,14 @@ void ProgressReporter::summary(std::size_t written, std::size_t failed, const st
     std::ostringstream line;
     line << "velor-lens-correct: " << written << " of " << total_ << " frames written to "
          << output;
+    if (skipped > 0) {
+        line << ", " << skipped << " skipped (already written)";
+    }
     if (failed > 0) {
         line << ", " << failed << " failed";
     }
-    if (written + failed < total_) {
-        line << ", " << total_ - written - failed << " not processed";
+    if (written + skipped + failed < total_) {
+        line << ", " << total_ - written - skipped - failed << " not processed";
     }
     line << " in " << std::fixed << std::setprecision(1) << seconds << " s";
     if (seconds > 0.0 && written > 0) {

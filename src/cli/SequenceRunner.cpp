@@ -1,6 +1,7 @@
 #include "cli/SequenceRunner.h"
 
 #include "cli/FrameCorrector.h"
+#include "cli/FrameList.h"
 #include "cli/FrameReader.h"
 #include "cli/FrameWriter.h"
 #include "cli/Interruption.h"
@@ -8,16 +9,22 @@
 #include "foundation/Exception.h"
 
 #include <OpenImageIO/filesystem.h>
+#include <OpenImageIO/imageio.h>
 
 #include <boost/filesystem/operations.hpp>
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <future>
+#include <iomanip>
+#include <memory>
 #include <new>
 #include <sstream>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The outcome of one stage for one frame: nothing, or a failure's texts.
 struct Failure {
@@ -49,6 +56,21 @@ bool attempt(Stage stage, Failure& failure) {
     return false;
 }
 
+// Maps are data: only formats that hold 32-bit float without loss are accepted.
+void checkMapFormat(const std::string& path, const std::string& framePath) {
+    const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(framePath);
+    if (!output) {
+        OIIO::geterror();
+        return;
+    }
+    const std::string format = output->format_name();
+    if (format != "openexr" && format != "tiff") {
+        throw UsageException("A map holds 32-bit float values, which the output format cannot "
+                             "hold. Write it as EXR (.exr) or TIFF (.tif, .tiff).",
+                             "Output File Path: \"" + path + "\"");
+    }
+}
+
 bool sameFile(const std::string& first, const std::string& second) {
     if (first == second) {
         return true;
@@ -70,17 +92,15 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
                                  : "The input is one image, so the output must be one image "
                                    "too; drop the frame-number field from the output.");
     }
-    if (!options.frames.empty()) {
+    if (options.frames) {
         if (!input_.isSequence()) {
             throw UsageException("--frames needs a sequence as input, for example "
                                  "plate.####.exr.");
         }
-        if (!OIIO::Filesystem::enumerate_sequence(options.frames, frames_) || frames_.empty() ||
-            std::any_of(frames_.begin(), frames_.end(), [](int frame) { return frame < 0; })) {
-            throw UsageException("--frames takes frame numbers and ranges such as 1001-1100 or "
-                                 "1001,1005-1010, not \"" +
-                                 options.frames + "\".");
-        }
+        frames_ = FrameList::parse(*options.frames);
+    }
+    if (options.command == Command::StMap || options.command == Command::ShadingMap) {
+        checkMapFormat(options.output, output_.framePath(0));
     }
     const std::vector<int> onDisk = input_.framesOnDisk();
     if (input_.isSequence()) {
@@ -133,9 +153,22 @@ int SequenceRunner::run() {
     ProgressReporter progress(messages_, frames_.size(), terminal_, options_.quiet);
     std::size_t written = 0;
     std::size_t failed = 0;
+    std::size_t skipped = 0;
 
-    const auto startReading = [this](std::size_t index) {
-        const int frame = frames_[index];
+    // A final name only ever holds a complete frame, so one that exists is done.
+    std::vector<int> pending;
+    for (const int frame : frames_) {
+        const std::string path = output_.framePath(frame);
+        if (options_.skipExisting && OIIO::Filesystem::exists(path)) {
+            ++skipped;
+            progress.frameDone(frameLabel(frame) + " skipped: " + path + " exists");
+        } else {
+            pending.push_back(frame);
+        }
+    }
+
+    const auto startReading = [this, &pending](std::size_t index) {
+        const int frame = pending[index];
         return std::async(std::launch::async, [this, frame] {
             // Absolute, as a host's Read names it, so that the correction
             // file is searched for around the right directory.
@@ -143,9 +176,13 @@ int SequenceRunner::run() {
                                      frame);
         });
     };
-    std::future<LoadedFrame> reading = startReading(0);
+    std::future<LoadedFrame> reading;
+    if (!pending.empty()) {
+        reading = startReading(0);
+    }
     std::future<void> writing;
     int writingFrame = 0;
+    Clock::time_point writingStart;
 
     // Waits for the frame being written and counts its outcome.
     const auto finishWriting = [&]() {
@@ -155,7 +192,11 @@ int SequenceRunner::run() {
         Failure failure;
         if (attempt([&] { writing.get(); }, failure)) {
             ++written;
-            progress.frameDone();
+            std::ostringstream line;
+            line << frameLabel(writingFrame) << " written to " << output_.framePath(writingFrame)
+                 << " in " << std::fixed << std::setprecision(2)
+                 << std::chrono::duration<double>(Clock::now() - writingStart).count() << " s";
+            progress.frameDone(line.str());
             return true;
         }
         ++failed;
@@ -164,12 +205,13 @@ int SequenceRunner::run() {
     };
 
     bool stopped = false;
-    for (std::size_t index = 0; index < frames_.size() && !stopped; ++index) {
-        const int frame = frames_[index];
+    for (std::size_t index = 0; index < pending.size() && !stopped; ++index) {
+        const int frame = pending[index];
+        const Clock::time_point start = Clock::now();
         LoadedFrame loaded;
         Failure failure;
         bool succeeded = attempt([&] { loaded = reading.get(); }, failure);
-        if (index + 1 < frames_.size()) {
+        if (index + 1 < pending.size()) {
             reading = startReading(index + 1);
         }
         OIIO::ImageBuf corrected;
@@ -185,6 +227,7 @@ int SequenceRunner::run() {
         } else if (!stopped) {
             const std::string path = output_.framePath(frame);
             writingFrame = frame;
+            writingStart = start;
             writing = std::async(std::launch::async, [image = std::move(corrected), path]() {
                 FrameWriter::write(image, path);
             });
@@ -202,6 +245,6 @@ int SequenceRunner::run() {
         progress.writeMessage("velor-lens-correct: interrupted; the frames written so far are "
                               "complete.");
     }
-    progress.summary(written, failed, output_.path());
-    return written == frames_.size() ? 0 : 1;
+    progress.summary(written, failed, skipped, output_.path());
+    return written + skipped == frames_.size() ? 0 : 1;
 }

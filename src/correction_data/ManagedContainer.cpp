@@ -17,6 +17,18 @@ std::string briefWithReason(const char* brief, const std::string& reason) {
     return reason.empty() ? std::string(brief) : std::string(brief) + " " + reason;
 }
 
+// The detail text of an exception: its detailed description without the
+// brief first line.
+std::string detailLines(const Exception& error) {
+    std::string text = error.detailedDescription();
+    const std::size_t firstLineEnd = text.find('\n');
+    text = firstLineEnd == std::string::npos ? "" : text.substr(firstLineEnd + 1);
+    while (!text.empty() && text.back() == '\n') {
+        text.pop_back();
+    }
+    return text;
+}
+
 std::pair<Header, Frame> jsonMetadataForString(const std::string& json) {
     Header header;
     Frame frame;
@@ -74,7 +86,18 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
     try {
         sharedContent(shared);
     } catch (const Exception& error) {
-        fail(error.what());
+        // The cause's detail (the file found, the line or key the parser
+        // stopped at) follows the container's own lines.
+        const std::string cause = detailLines(error);
+        try {
+            fail(error.what());
+        } catch (const DataNotAvailableException& unavailable) {
+            if (cause.empty()) {
+                throw;
+            }
+            throw DataNotAvailableException(unavailable.what(),
+                                            detailLines(unavailable) + "\n" + cause);
+        }
     }
     return shared;
 }

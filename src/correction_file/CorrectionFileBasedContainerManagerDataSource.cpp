@@ -3,6 +3,7 @@
 #include "correction_file/ClipFilePathBasedFinder.h"
 #include "correction_file/Parser.h"
 #include "correction_file/Reader.h"
+#include "foundation/Exception.h"
 
 #include <utility>
 
@@ -31,7 +32,20 @@ void CorrectionFileBasedContainerManagerDataSource::content(const std::string& c
                                                             Content& content) {
     const CorrectionFile::ClipFilePathBasedFinder finder(clipFilePath, levelOfDepth);
     finder.find(correctionFilePath);
-    readAndParseContent(correctionFilePath, content);
+    try {
+        readAndParseContent(correctionFilePath, content);
+    } catch (const Exception& error) {
+        // Name the file the search found, which the caller does not see.
+        const std::string description = error.detailedDescription();
+        const std::size_t firstLineEnd = description.find('\n');
+        std::string detail =
+            firstLineEnd == std::string::npos ? "" : description.substr(firstLineEnd + 1);
+        while (!detail.empty() && detail.back() == '\n') {
+            detail.pop_back();
+        }
+        throw Exception(error.what(), "Correction File Path: \"" + correctionFilePath + "\"" +
+                                          (detail.empty() ? "" : "\n" + detail));
+    }
 }
 
 void CorrectionFileBasedContainerManagerDataSource::content(const std::string& correctionFilePath,

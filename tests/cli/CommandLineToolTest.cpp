@@ -8,10 +8,18 @@
 #include <boost/algorithm/string/join.hpp>
 #include <boost/algorithm/string/replace.hpp>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <functional>
 #include <set>
+#include <thread>
 
 namespace fs = boost::filesystem;
 
@@ -223,7 +231,12 @@ TEST_F(CommandLineToolTest, BadInputFailsWithItsMessageAndStatus) {
     const std::vector<Case> cases{
         {{"undistort", shot(name_ + ".##.#.exr"), x}, 2, {"cannot name a sequence"}},
         {{"undistort", plate(), "OUT/x.exr"}, 2, {"the output needs a frame-number field"}},
-        {{"undistort", plate(), x, "--frames", "ten"}, 2, {"not \"ten\""}},
+        {{"undistort", plate(), x, "--frames", "1001 1002"}, 2, {"not \"1001 1002\"", "Grammar:"}},
+        {{"undistort", plate(), x, "--frames", "1001.5"}, 2, {"Unexpected Text: \".5\""}},
+        {{"undistort", plate(), x, "--frames", "1e3"}, 2, {"Grammar:"}},
+        {{"undistort", plate(), x, "--frames", "1002-1001"}, 2, {"Grammar:"}},
+        {{"stmap", plate(), "OUT/x.####.png"}, 2, {"Write it as EXR (.exr) or TIFF"}},
+        {{"shading-map", plate(), "OUT/x.####.jpg"}, 2, {"Write it as EXR (.exr) or TIFF"}},
         {{"undistort", plate(), plate()}, 2, {"The output would replace the input."}},
         {{"unbend", plate(), x}, 2, {"Unknown command \"unbend\""}},
         {{"undistort", plate(), x, "--no-such"}, 2, {"Invalid option \"--no-such\""}},
@@ -258,6 +271,16 @@ TEST_F(CommandLineToolTest, BadInputFailsWithItsMessageAndStatus) {
              std::ofstream(correctionFile(), std::ios::trunc) << text;
          },
          "frame 1002"},
+        // A broken record: the frame's error names the file found and the line.
+        {{"undistort", plate(), x},
+         1,
+         {"Correction File Path: \"" + correctionFile() + "\"", "Line Number: "},
+         "",
+         [&](const std::string&) {
+             std::string text = fileText(correctionFile());
+             boost::algorithm::replace_first(text, "\n0;", "\n0;x");
+             std::ofstream(correctionFile(), std::ios::trunc) << text;
+         }},
         {{"undistort", plate(), x, "--keep-going"},
          1,
          {"frame 1001", "frame 1002", "Clip File Path: \"" + shot(name_) + "\""},
@@ -294,6 +317,193 @@ TEST_F(CommandLineToolTest, BadInputFailsWithItsMessageAndStatus) {
         }
         EXPECT_EQ(boost::algorithm::join(names, " "), c.written) << what;
     }
+}
+
+// A map is data: a lossy plate gives the same map as a lossless one, always
+// 32-bit float with a lossless compression.
+TEST_F(CommandLineToolTest, MapsAreLosslessFloatWhateverThePlate) {
+    OIIO::ImageBuf lossy = readImage(frame("1001"));
+    lossy.specmod().attribute("compression", "dwaa");
+    ASSERT_TRUE(lossy.write(shot("lossy.1001.exr")));
+    for (const char* command : {"stmap", "shading-map"}) {
+        for (const char* input : {"lossy", "A001C001"}) {
+            const ToolRun map = run({command, shot(input + std::string(".####.exr")),
+                                     output(command + std::string(input) + ".####.exr"), "--clip",
+                                     shot(name_), "--quiet"});
+            ASSERT_EQ(map.status, 0) << map.errors;
+        }
+        const OIIO::ImageBuf fromLossy = readImage(output(command + std::string("lossy.1001.exr")));
+        const OIIO::ImageBuf fromPlate = readImage(output(command + name_ + ".1001.exr"));
+        EXPECT_EQ(imageLayout(fromLossy).format, OIIO::TypeFloat) << command;
+        EXPECT_EQ(imageLayout(fromLossy).get_string_attribute("compression"), "zip") << command;
+        EXPECT_EQ(OIIO::ImageBufAlgo::compare(fromLossy, fromPlate, 0.0F, 0.0F).maxerror, 0.0)
+            << command;
+    }
+}
+
+// EXR keeps the format and the grown data window; formats that cannot hold
+// both get the whole grown frame as their picture, from 0,0.
+TEST_F(CommandLineToolTest, OutputWindowsFollowOneRulePerFormat) {
+    for (const char* extension : {"exr", "dpx", "tif", "png"}) {
+        const ToolRun undistorted =
+            run({"undistort", plate(), output(std::string("u.####.") + extension), "--frames",
+                 "1001", "--quiet"});
+        ASSERT_EQ(undistorted.status, 0) << extension << ": " << undistorted.errors;
+    }
+    const OIIO::ImageBuf exr = readImage(output("u.1001.exr"));
+    const OIIO::ROI grown = exr.roi();
+    EXPECT_EQ(exr.roi_full(), OIIO::ROI(0, 320, 0, 170, 0, 1, 0, 4));
+    ASSERT_LT(grown.xbegin, 0);
+    for (const char* extension : {"dpx", "tif", "png"}) {
+        const OIIO::ImageBuf other = readImage(output(std::string("u.1001.") + extension));
+        const OIIO::ROI whole(0, grown.width(), 0, grown.height(), 0, 1, 0, 4);
+        EXPECT_EQ(other.roi(), whole) << extension;
+        EXPECT_EQ(other.roi_full(), whole) << extension;
+        // The same picture, moved to the origin.
+        for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {40, 30}, {grown.width() - 1, 70}}) {
+            EXPECT_NEAR(other.getchannel(x, y, 0, 1),
+                        exr.getchannel(x + grown.xbegin, y + grown.ybegin, 0, 1), 1e-2)
+                << extension << " at " << x << "," << y;
+        }
+    }
+}
+
+// Any character a name can hold, in the directory and the file name; a TIFF
+// sequence finds its clip's correction file by the sequence's base name; bare
+// names are found in the current directory.
+TEST_F(CommandLineToolTest, SequencesWithAnyNameFindTheirClip) {
+    const std::string odd = sample_ / "1/2/3/4/a+b$c^d (x)[y]{z}*?.|";
+    fs::create_directories(odd);
+    for (const char* number : {"1001", "1002"}) {
+        fs::copy_file(frame(number), odd + "/" + "p+$^" + name_ + "." + number + ".exr");
+        ASSERT_TRUE(readImage(frame(number)).write(shot(name_ + "." + number + ".tif")));
+    }
+    const ToolRun special = run({"undistort", odd + "/p+$^" + name_ + ".####.exr",
+                                 output("s+$^.####.exr"), "--clip", shot(name_), "--quiet"});
+    EXPECT_EQ(special.status, 0) << special.errors;
+    EXPECT_TRUE(fs::exists(output("s+$^.1002.exr")));
+    const ToolRun tiff =
+        run({"undistort", shot(name_ + ".####.tif"), output("t.####.tif"), "--quiet"});
+    EXPECT_EQ(tiff.status, 0) << tiff.errors;
+
+    const fs::path before = fs::current_path();
+    fs::current_path(shot(""));
+    const ToolRun info = run({"info", name_ + ".1002.exr"});
+    const ToolRun clip = run({"undistort", name_ + ".####.exr", output("c.####.exr"), "--clip",
+                              name_, "--frames", "1002", "--quiet"});
+    fs::current_path(before);
+    EXPECT_EQ(info.status, 0) << info.errors;
+    EXPECT_EQ(clip.status, 0) << clip.errors;
+    // The record the frame's timecode selects, and the data window undistortion gives it.
+    EXPECT_NE(info.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << info.out;
+    const OIIO::ImageBuf image = readImage(output("c.1002.exr"));
+    const OIIO::ImageSpec& undistorted = imageLayout(image);
+    const std::string window = std::to_string(undistorted.width) + "x" +
+                               std::to_string(undistorted.height) + " at " +
+                               std::to_string(undistorted.x) + "," + std::to_string(undistorted.y);
+    EXPECT_NE(info.out.find("undistorted: " + window + ", "), std::string::npos) << info.out;
+}
+
+// A re-queued chunk leaves frames already written alone; away from a terminal
+// every frame gets one plain line.
+TEST_F(CommandLineToolTest, SkipExistingMakesARetryIdempotent) {
+    const ToolRun first = run({"undistort", plate(), output("f.####.exr")});
+    ASSERT_EQ(first.status, 0) << first.errors;
+    EXPECT_NE(first.errors.find("frame 1002 (" + frame("1002") + ") written to " +
+                                output("f.1002.exr") + " in "),
+              std::string::npos)
+        << first.errors;
+    std::ofstream(output("f.1001.exr"), std::ios::trunc) << "left alone";
+    fs::remove(output("f.1002.exr"));
+    const ToolRun retry = run({"undistort", plate(), output("f.####.exr"), "--skip-existing"});
+    EXPECT_EQ(retry.status, 0) << retry.errors;
+    EXPECT_NE(retry.errors.find("1 skipped"), std::string::npos) << retry.errors;
+    EXPECT_EQ(fileText(output("f.1001.exr")), "left alone");
+    EXPECT_GT(imageLayout(readImage(output("f.1002.exr"))).width, 320);
+}
+
+// Waits up to half a minute for `done`, polling.
+bool waitFor(const std::function<bool()>& done) {
+    for (int tick = 0; tick < 30000; ++tick) {
+        if (done()) {
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return false;
+}
+
+// A second interrupt while a frame is written ends the tool at once and
+// leaves no temporary file behind.
+TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
+    // Large float frames, so that a frame is being written when the signals come.
+    const std::string big = sample_ / "big";
+    ASSERT_EQ(runProgram(VELOR_SAMPLE_PLATE_PATH,
+                         {big, "--width", "2048", "--height", "1080", "--frames", "2"}, scratch_)
+                  .status,
+              0);
+    const std::string out = sample_ / "interrupted";
+    const std::string errors = scratch_ / "interrupted.txt";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(log, STDERR_FILENO);
+        const std::string input = big + "/plate.####.exr";
+        const std::string output = out + "/p.####.exr";
+        execl(VELOR_CLI_PATH, VELOR_CLI_PATH, "undistort", input.c_str(), output.c_str(), "--float",
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const auto temporaries = [&] {
+        std::vector<std::string> names;
+        for (auto entry = fs::exists(out) ? fs::directory_iterator(out) : fs::directory_iterator();
+             entry != fs::directory_iterator(); ++entry) {
+            const std::string name = entry->path().filename().string();
+            if (name.find(".partial-") != std::string::npos) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    };
+    EXPECT_TRUE(waitFor([&] { return !temporaries().empty(); }));
+    kill(child, SIGINT);
+    EXPECT_TRUE(
+        waitFor([&] { return fileText(errors).find("interrupt again") != std::string::npos; }));
+    kill(child, SIGINT);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(temporaries().empty()) << boost::algorithm::join(temporaries(), " ");
+}
+
+// The demo's contact sheet: frames of different sizes in tiles of one size,
+// each with its label in a dark band above the picture.
+TEST_F(CommandLineToolTest, TheContactSheetLabelsTilesOfOneSize) {
+    ASSERT_EQ(
+        run({"undistort", plate(), output("u.####.exr"), "--frames", "1001", "--quiet"}).status, 0);
+    const std::string sheet = output("sheet.png");
+    const ToolRun drawn =
+        runProgram("bash",
+                   {VELOR_CONTACT_SHEET_PATH, sheet, "2", "recorded 1001", frame("1001"),
+                    "corrected 1001", output("u.1001.exr"), "recorded 1002", frame("1002")},
+                   scratch_);
+    ASSERT_EQ(drawn.status, 0) << drawn.errors;
+    const OIIO::ImageBuf image = readImage(sheet);
+    // Two rows of two 640 x 360 tiles, 8 pixels apart.
+    ASSERT_EQ(image.roi(), OIIO::ROI(0, 1288, 0, 728, 0, 1, 0, 3));
+    for (const auto& [x, y] : {std::pair<int, int>{0, 0}, {648, 0}, {0, 368}}) {
+        const OIIO::ROI band(x, x + 300, y, y + 30, 0, 1, 0, 3);
+        const OIIO::ROI picture(x + 200, x + 440, y + 100, y + 300, 0, 1, 0, 3);
+        EXPECT_GT(OIIO::ImageBufAlgo::computePixelStats(image, band).max[0], 0.9F) << x << "," << y;
+        EXPECT_EQ(image.getchannel(x + 639, y + 2, 0, 0), 0.0F) << x << "," << y;
+        EXPECT_GT(OIIO::ImageBufAlgo::computePixelStats(image, picture).avg[1], 0.3F)
+            << x << "," << y;
+    }
+    // The fourth place stays empty.
+    EXPECT_EQ(
+        OIIO::ImageBufAlgo::computePixelStats(image, OIIO::ROI(648, 1288, 368, 728, 0, 1, 0, 3))
+            .max[0],
+        0.0F);
 }
 
 } // namespace

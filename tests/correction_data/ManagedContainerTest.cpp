@@ -49,7 +49,7 @@ private:
     void serve(std::shared_ptr<Content>& out) {
         ++requests;
         if (!failureBrief.empty()) {
-            throw Exception(failureBrief, "ignored detail");
+            throw Exception(failureBrief, "Cause: \"the source's detail\"");
         }
         out = content;
     }
@@ -106,12 +106,13 @@ TEST(ManagedContainer, FailuresNameTheReasonTheContainerAndTheLookup) {
     EXPECT_EQ(failureOf([&] { byFile.frameData(TC("00:59:59:24", 25.0F), frame); }),
               noFrame + "\n" + file + "Timecode: \"00:59:59:24\"\n");
 
-    // The old content is freed, so the container asks again, and fails.
+    // The old content is freed, so the container asks again, and fails; the
+    // cause's detail follows the container's lines.
     source->content = std::make_shared<Content>();
     source->failureBrief = "Correction file could not be found.";
     EXPECT_EQ(failureOf([&] { byPath.headerData(header); }),
               "Header of the metadata is not available. Correction file could not be found.\n" +
-                  path);
+                  path + "Cause: \"the source's detail\"\n");
 
     // No frame for a timecode without a rate, nor where counting on from the
     // first frame would wrap past the largest number to an earlier frame.
