@@ -1,6 +1,6 @@
 #include "cli/ClipOfFrame.h"
 
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <boost/filesystem/path.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "nuke/ReadMetadata.h"
+#include "host_rules/ReadMetadata.h"
 
 #include <string>
 

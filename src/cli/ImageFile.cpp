@@ -1,6 +1,6 @@
 #include "cli/ImageFile.h"
 
-#include "nuke/ReadMetadataRules.h"
+#include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/filesystem.h>
 
