@@ -3,15 +3,14 @@
 
 #include "cli/ClipOfFrame.h"
 #include "cli/CommandLineDataSource.h"
-#include "host_rules/FrameGeometry.h"
 #include "cli/FrameMetadata.h"
 #include "cli/FrameRequest.h"
 #include "cli/ImageFile.h"
 #include "core/Core.h"
 #include "core/Inspection.h"
 #include "foundation/Exception.h"
-#include "foundation/Timecode.h"
 #include "host_rules/CoreErrorDescription.h"
+#include "host_rules/FrameGeometry.h"
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebuf.h>
@@ -134,24 +133,6 @@ void printOverscan(std::ostream& out, FrameRequest request, const FrameGeometry&
     }
 }
 
-// The record a frame's timecode selects, as the correction data is looked up:
-// the first record anchored at its own timecode, later ones counted from it,
-// and the record at or before the count.
-std::map<unsigned int, CorrectionData::Frame>::const_iterator
-recordOfTimecode(const CorrectionData::Content& content, const std::string& timecode) {
-    const auto& first = *content.frames.begin();
-    unsigned int number = 0;
-    try {
-        const Timecode::Timecode start(first.second.timecode.c_str(), content.header.tc.fps);
-        number =
-            first.first + (Timecode::Timecode(timecode.c_str(), content.header.tc.fps) - start);
-    } catch (const Exception&) {
-        throw Exception("The correction file has no record for the frame's timecode.",
-                        "Timecode: \"" + timecode + "\"");
-    }
-    return std::prev(content.frames.upper_bound(number));
-}
-
 void printCorrectionFile(std::ostream& out, const std::string& path,
                          const std::optional<unsigned int>& frameNumber,
                          const std::string& timecode = "", const std::string& overscanOfClip = "") {
@@ -175,7 +156,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
     }
     auto frame = content.frames.cbegin();
     if (!frameNumber && !timecode.empty()) {
-        frame = recordOfTimecode(content, timecode);
+        frame = content.frames.find(Core::Inspection::recordNumberOfTimecode(content, timecode));
     }
     if (frameNumber) {
         frame = content.frames.find(*frameNumber);

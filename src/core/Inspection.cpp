@@ -2,14 +2,18 @@
 
 #include "correction_data/Calculations.h"
 #include "correction_data/JsonParser.h"
+#include "correction_data/RecordLookup.h"
 #include "correction_file/ClipFilePathBasedFinder.h"
 #include "correction_file/LevelOfDepth.h"
 #include "correction_file/Parser.h"
 #include "correction_file/Reader.h"
 #include "foundation/Exception.h"
+#include "foundation/Timecode.h"
 #include "renderer/OpenCLKernelHelper.h"
 
 #include <CL/cl.h>
+
+#include <iterator>
 
 namespace {
 
@@ -62,6 +66,29 @@ void Core::Inspection::parseEmbeddedMetadata(const std::string& json,
                                              CorrectionData::Header& header,
                                              CorrectionData::Frame& frame) {
     CorrectionData::JsonParser::parse(json, header, frame);
+}
+
+unsigned int Core::Inspection::recordNumberOfTimecode(const CorrectionData::Content& content,
+                                                      const std::string& timecode) {
+    const auto fail = [&timecode] {
+        return Exception("The correction file has no record for the frame's timecode.",
+                         "Timecode: \"" + timecode + "\"");
+    };
+    unsigned int frameNumber = 0;
+    try {
+        if (!CorrectionData::RecordLookup::frameNumberOfTimecode(
+                content, Timecode::Timecode(timecode.c_str(), content.header.tc.fps),
+                frameNumber)) {
+            throw fail();
+        }
+    } catch (const Exception&) {
+        throw fail();
+    }
+    const auto after = content.frames.upper_bound(frameNumber);
+    if (after == content.frames.begin()) {
+        throw fail();
+    }
+    return std::prev(after)->first;
 }
 
 Core::Inspection::FrameCurves Core::Inspection::fitCurves(const CorrectionData::Frame& frame) {

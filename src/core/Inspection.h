@@ -22,6 +22,11 @@ CorrectionData::Content readCorrectionFile(const std::string& path);
 void parseEmbeddedMetadata(const std::string& json, CorrectionData::Header& header,
                            CorrectionData::Frame& frame);
 
+// The number of the record a frame with this timecode uses, as frames look
+// their records up. Throws when the timecode selects none.
+unsigned int recordNumberOfTimecode(const CorrectionData::Content& content,
+                                    const std::string& timecode);
+
 // One fitted polynomial, coefficients a0 first, or why it could not be fitted.
 struct Curve {
     bool fitted = false;

@@ -2,6 +2,7 @@
 
 #include "correction_data/DataNotAvailableException.h"
 #include "correction_data/JsonParser.h"
+#include "correction_data/RecordLookup.h"
 
 #include <limits>
 #include <utility>
@@ -121,12 +122,11 @@ void ManagedContainer::frameData(unsigned int frameNumber, Frame& frame) {
     }
     const auto shared = sharedContentOrThrow(
         [this, frameNumber](const char* reason) { throwException(reason, frameNumber); });
-    // The frame at or before the number; nothing before the first frame.
-    const auto after = shared->frames.upper_bound(frameNumber);
-    if (after == shared->frames.begin()) {
+    const Frame* const record = RecordLookup::recordAtOrBefore(*shared, frameNumber);
+    if (record == nullptr) {
         throwException("", frameNumber);
     }
-    frame = std::prev(after)->second;
+    frame = *record;
 }
 
 void ManagedContainer::frameData(Timecode::Timecode timecode, Frame& frame) {
@@ -137,23 +137,11 @@ void ManagedContainer::frameData(Timecode::Timecode timecode, Frame& frame) {
     }
     const auto shared = sharedContentOrThrow(
         [this, &timecode](const char* reason) { throwException(reason, timecode); });
-    if (shared->frames.empty()) {
+    unsigned int frameNumber = 0;
+    if (!RecordLookup::frameNumberOfTimecode(*shared, timecode, frameNumber)) {
         throwException("", timecode);
     }
-    // The first frame is anchored at its own timecode; later frames are
-    // counted from there rather than matched by their own timecode texts.
-    const Frame& first = shared->frames.begin()->second;
-    unsigned int offset = 0;
-    try {
-        const Timecode::Timecode firstTimecode(first.timecode.c_str(), shared->header.tc.fps);
-        offset = timecode - firstTimecode;
-    } catch (const Exception&) {
-        throwException("", timecode);
-    }
-    if (offset > std::numeric_limits<unsigned int>::max() - first.number) {
-        throwException("", timecode);
-    }
-    frameData(first.number + offset, frame);
+    frameData(frameNumber, frame);
 }
 
 std::string ManagedContainer::identityLines() const {

@@ -93,7 +93,7 @@ TEST(UndistortedChart, DotsLandWhereTheFilesDefinitionOfDistortionPutsThem) {
     ASSERT_EQ(run.status, 0) << run.errors;
 
     const OIIO::ImageBuf undistorted = readImage(scratch / "out.exr");
-    ASSERT_LT(undistorted.spec().x, 0) << "barrel distortion removed grows the frame";
+    ASSERT_LT(undistorted.xbegin(), 0) << "barrel distortion removed grows the frame";
     // The grown frame is a whole number of pixels, which scales the picture by
     // up to about one pixel in the frame's width: a third of a pixel at the
     // outermost dot. A wrong rule moves the outer dots by many pixels.
