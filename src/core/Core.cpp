@@ -1,8 +1,15 @@
 #include "core/Core.h"
 
 #include "core/CorePrivate.h"
+#include "correction_data/CoefficentCalculationFailedException.h"
+#include "correction_data/DataNotAvailableException.h"
+#include "correction_data/FileMismatchException.h"
+#include "correction_file/InvalidFormatException.h"
+#include "correction_file/NotFoundException.h"
+#include "correction_file/NotReadableException.h"
 #include "foundation/Exception.h"
 #include "metadata_database/CsvStringBasedMetadataDatabase.h"
+#include "renderer/NotRenderedException.h"
 
 #include <boost/filesystem/exception.hpp>
 
@@ -56,6 +63,7 @@ template <typename Operation>
 bool Core::capturingErrors(Operation operation) {
     briefError.reset();
     detailedError.reset();
+    lastFailureKind = FailureKind::None;
     try {
         operation();
         return true;
@@ -77,7 +85,26 @@ bool Core::capturingErrors(Operation operation) {
     return false;
 }
 
+FailureKind Core::failureKindOf(const Exception& error) {
+    if (dynamic_cast<const CorrectionFile::NotFoundException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionData::DataNotAvailableException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionData::FileMismatchException*>(&error) != nullptr) {
+        return FailureKind::NoCorrectionData;
+    }
+    if (dynamic_cast<const CorrectionFile::InvalidFormatException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionFile::NotReadableException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionData::CoefficentCalculationFailedException*>(&error) !=
+            nullptr) {
+        return FailureKind::InvalidCorrectionData;
+    }
+    if (dynamic_cast<const Renderer::NotRenderedException*>(&error) != nullptr) {
+        return FailureKind::NotRendered;
+    }
+    return FailureKind::Other;
+}
+
 void Core::storeError(const Exception& error) noexcept {
+    lastFailureKind = failureKindOf(error);
     try {
         briefError = std::make_shared<std::string>(error.what());
         detailedError = std::make_shared<std::string>(error.detailedDescription());
