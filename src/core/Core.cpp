@@ -74,6 +74,7 @@ bool Core::capturingErrors(Operation operation) {
             Exception("A directory could not be searched for the correction file. Check that the "
                       "clip's directories can be read.",
                       systemErrorLine(error.what())));
+        lastFailureKind = FailureKind::NoCorrectionData;
     } catch (const std::bad_alloc&) {
         storeError(Exception("There is not enough memory to process the frame."));
     } catch (const std::exception& error) {
@@ -86,8 +87,20 @@ bool Core::capturingErrors(Operation operation) {
 }
 
 FailureKind Core::failureKindOf(const Exception& error) {
+    if (const auto* unavailable =
+            dynamic_cast<const CorrectionData::DataNotAvailableException*>(&error)) {
+        if (unavailable->cause) {
+            try {
+                std::rethrow_exception(unavailable->cause);
+            } catch (const Exception& cause) {
+                return failureKindOf(cause);
+            } catch (...) {
+                return FailureKind::Other;
+            }
+        }
+        return FailureKind::NoCorrectionData;
+    }
     if (dynamic_cast<const CorrectionFile::NotFoundException*>(&error) != nullptr ||
-        dynamic_cast<const CorrectionData::DataNotAvailableException*>(&error) != nullptr ||
         dynamic_cast<const CorrectionData::FileMismatchException*>(&error) != nullptr) {
         return FailureKind::NoCorrectionData;
     }

@@ -3,6 +3,7 @@
 #include "correction_data/DataNotAvailableException.h"
 #include "correction_data/JsonParser.h"
 
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -74,7 +75,13 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
     try {
         sharedContent(shared);
     } catch (const Exception& error) {
-        fail(error.what());
+        const std::exception_ptr cause = std::current_exception();
+        try {
+            fail(error.what());
+        } catch (DataNotAvailableException& unavailable) {
+            unavailable.cause = cause;
+            throw;
+        }
     }
     return shared;
 }

@@ -5,6 +5,7 @@
 #include "foundation/Exception.h"
 #include "python/ArrayCorrector.h"
 
+#include <boost/filesystem/exception.hpp>
 #include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -153,6 +154,12 @@ auto inspecting(Inspect inspect) {
         raise(kind == Core::FailureKind::NoCorrectionData ? "NoCorrectionDataError"
                                                           : "CorrectionFileError",
               error);
+    } catch (const boost::filesystem::filesystem_error& error) {
+        // As the core reports it for frames.
+        raise("NoCorrectionDataError",
+              Exception("A directory could not be searched for the correction file. Check that "
+                        "the clip's directories can be read.",
+                        std::string("System Error: \"") + error.what() + "\""));
     }
 }
 
