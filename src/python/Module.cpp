@@ -345,10 +345,13 @@ public:
             raise("VelorError", error);
         }
 
-        auto* pixels = new std::vector<float>(std::move(image.pixels));
-        const py::capsule owner(pixels,
-                                [](void* data) { delete static_cast<std::vector<float>*>(data); });
-        const py::array_t<float> result({image.height, image.width, image.channels}, pixels->data(),
+        // The array owns the pixels that the core wrote: no copy.
+        auto pixels = std::make_unique<std::vector<float>>(std::move(image.pixels));
+        const py::capsule owner(pixels.get(), [](void* data) {
+            std::unique_ptr<std::vector<float>>(static_cast<std::vector<float>*>(data));
+        });
+        std::vector<float>& owned = *pixels.release();
+        const py::array_t<float> result({image.height, image.width, image.channels}, owned.data(),
                                         owner);
         return moduleAttribute("Image")(result, py::make_tuple(image.originX, image.originY));
     }

@@ -136,3 +136,16 @@ def test_threads_render_at_once(plate, corrector, pixels):
         results = list(pool.map(render, range(len(calls))))
     for result, wanted in zip(results, expected):
         np.testing.assert_array_equal(result, wanted)
+
+
+def test_stubs_name_the_modules_api():
+    import ast
+
+    stub = pathlib.Path(velor.__file__).with_name("velor_lens_correction.pyi")
+    tree = ast.parse(stub.read_text())
+    names = {node.name for node in tree.body if isinstance(node, (ast.ClassDef, ast.FunctionDef))}
+    public = {name for name in dir(velor) if not name.startswith("_")}
+    assert names == public
+    corrector = next(node for node in tree.body if getattr(node, "name", "") == "Corrector")
+    methods = {node.name for node in corrector.body if isinstance(node, ast.FunctionDef)}
+    assert methods - {"__init__"} == {name for name in dir(velor.Corrector) if not name.startswith("_")}
