@@ -17,7 +17,7 @@ set(velor_public_headers
   core/DistortionCorrectionParameter.h
   core/DistortionMapping.h
   core/FrameData.h
-  core/Inspection.h
+  core/Queries.h
   core/ShadingCorrectionParameter.h
   correction_data/Content.h
   correction_data/Frame.h

@@ -1,11 +1,11 @@
 #include "cli/DevicesCommand.h"
 
-#include "core/Inspection.h"
+#include "core/Queries.h"
 
 void DevicesCommand::run(std::ostream& out) {
-    for (const Core::Inspection::Platform& platform : Core::Inspection::openCLPlatforms()) {
+    for (const Core::Queries::Platform& platform : Core::Queries::openCLPlatforms()) {
         out << "Platform: " << platform.name << " (" << platform.version << ")\n";
-        for (const Core::Inspection::Device& device : platform.devices) {
+        for (const Core::Queries::Device& device : platform.devices) {
             out << (device.chosen ? "  * " : "    ") << device.name << " [" << device.type << ", "
                 << device.version << "]\n";
         }

@@ -6,7 +6,9 @@
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
 #include "foundation/Exception.h"
+#include "host_rules/ChannelGroups.h"
 #include "host_rules/CoreErrorDescription.h"
+#include "host_rules/FrameSizeLimit.h"
 #include "host_rules/ReadMetadataRules.h"
 
 #include <OpenImageIO/imagebufalgo.h>
@@ -20,9 +22,6 @@
 #include <vector>
 
 namespace {
-
-// Larger frames than this (four gigabytes of float RGBA) are refused.
-constexpr std::uint64_t largestPixelCount = std::uint64_t{1} << 28;
 
 std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEnd) {
     return static_cast<std::uint32_t>(std::max({0, formatBegin - dataBegin, dataEnd - formatEnd}));
@@ -64,46 +63,12 @@ OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
     return imageSpec;
 }
 
-// The input's channels in groups of four for the renderers: colour and other
-// channels three at a time in the first three places, alpha alone in the
-// fourth place of the first group (the shading kernel keeps the fourth place).
-std::vector<std::array<int, 4>> channelGroups(const OIIO::ImageSpec& imageSpec) {
-    std::vector<std::array<int, 4>> groups;
-    std::array<int, 4> group{-1, -1, -1, imageSpec.alpha_channel};
-    int filled = 0;
-    for (int channel = 0; channel < imageSpec.nchannels; ++channel) {
-        if (channel == imageSpec.alpha_channel) {
-            continue;
-        }
-        group[static_cast<std::size_t>(filled++)] = channel;
-        if (filled == 3) {
-            groups.push_back(group);
-            group = {-1, -1, -1, -1};
-            filled = 0;
-        }
-    }
-    if (filled > 0 || groups.empty()) {
-        groups.push_back(group);
-    }
-    return groups;
-}
-
-// The first of four consecutive channels, such as RGBA; -1 for any other group.
-int firstOfConsecutiveChannels(const std::array<int, 4>& group) {
-    for (std::size_t place = 1; place < group.size(); ++place) {
-        if (group[0] < 0 || group[place] != group[0] + static_cast<int>(place)) {
-            return -1;
-        }
-    }
-    return group[0];
-}
-
 // A channel group's pixels over `box` as packed RGBA floats, black outside the data window.
 // Four consecutive channels are read straight from the frame; other groups are gathered
 // first.
 void readChannelGroup(const OIIO::ImageBuf& image, const std::array<int, 4>& group,
                       const OIIO::ROI& box, float* rgba) {
-    const int first = firstOfConsecutiveChannels(group);
+    const int first = ChannelGroups::firstOfConsecutiveChannels(group);
     if (first >= 0) {
         OIIO::ROI channels = box;
         channels.chbegin = first;
@@ -120,7 +85,7 @@ void readChannelGroup(const OIIO::ImageBuf& image, const std::array<int, 4>& gro
 void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const OIIO::ROI& box,
                        OIIO::ImageBuf& result) {
     const OIIO::stride_t pixelStride = 4 * sizeof(float);
-    const int first = firstOfConsecutiveChannels(group);
+    const int first = ChannelGroups::firstOfConsecutiveChannels(group);
     if (first >= 0) {
         OIIO::ROI channels = box;
         channels.chbegin = first;
@@ -138,17 +103,6 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
         slot.chend = channel + 1;
         result.set_pixels(slot, OIIO::TypeFloat, rgba + place, pixelStride,
                           pixelStride * box.width());
-    }
-}
-
-void checkFrameSize(const OIIO::ROI& box) {
-    const std::uint64_t pixels =
-        static_cast<std::uint64_t>(box.width()) * static_cast<std::uint64_t>(box.height());
-    if (pixels > largestPixelCount) {
-        throw Exception("The corrected frame would be too large to process. Check the image "
-                        "size and the correction data.",
-                        "Corrected Frame Size: " + std::to_string(box.width()) + "x" +
-                            std::to_string(box.height()) + " px");
     }
 }
 
@@ -192,7 +146,8 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
                                  overhang(imageSpec.full_y,
                                           imageSpec.full_y + imageSpec.full_height, imageSpec.y,
                                           imageSpec.y + imageSpec.height));
-    checkFrameSize(outputBox(imageSpec, geometry));
+    const OIIO::ROI box = outputBox(imageSpec, geometry);
+    FrameSizeLimit::check(box.width(), box.height());
     describeFrame(frame, geometry);
 
     unsigned int width = 0;
@@ -201,7 +156,8 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
         throwCoreError();
     }
     const FrameGeometry grown = geometry.grownTo(width, height);
-    checkFrameSize(outputBox(imageSpec, grown));
+    const OIIO::ROI grownBox = outputBox(imageSpec, grown);
+    FrameSizeLimit::check(grownBox.width(), grownBox.height());
     request_.frameData.width = static_cast<std::uint32_t>(grown.boxWidth());
     request_.frameData.height = static_cast<std::uint32_t>(grown.boxHeight());
 
@@ -257,7 +213,8 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     const std::size_t floatCount = box.npixels() * 4;
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
-    for (const std::array<int, 4>& group : channelGroups(input)) {
+    for (const std::array<int, 4>& group :
+         ChannelGroups::of(input.nchannels, input.alpha_channel)) {
         readChannelGroup(frame.image, group, box, source.data());
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();

@@ -7,7 +7,7 @@
 #include "cli/FrameRequest.h"
 #include "cli/ImageFile.h"
 #include "core/Core.h"
-#include "core/Inspection.h"
+#include "core/Queries.h"
 #include "foundation/Exception.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/FrameGeometry.h"
@@ -37,7 +37,7 @@ std::string list(const std::vector<float>& values) {
     return text.str();
 }
 
-void printCurve(std::ostream& out, const char* label, const Core::Inspection::Curve& curve) {
+void printCurve(std::ostream& out, const char* label, const Core::Queries::Curve& curve) {
     if (curve.fitted) {
         out << "    " << label << ": " << list(curve.coefficients) << "\n";
     } else {
@@ -51,7 +51,7 @@ void printFrame(std::ostream& out, const CorrectionData::Frame& frame) {
         << "    heights [mm]:          " << list(points.heights) << "\n"
         << "    radial distortion:     " << list(points.radialDistortion) << "\n"
         << "    shading [%]:           " << list(points.shading) << "\n";
-    const Core::Inspection::FrameCurves curves = Core::Inspection::fitCurves(frame);
+    const Core::Queries::FrameCurves curves = Core::Queries::fitCurves(frame);
     out << "  Fitted curves (coefficients a0 to a6, distances in mm):\n";
     printCurve(out, "undistorted height over height", curves.distortedOverHeight);
     printCurve(out, "height over undistorted height", curves.heightOverDistorted);
@@ -136,7 +136,7 @@ void printOverscan(std::ostream& out, FrameRequest request, const FrameGeometry&
 void printCorrectionFile(std::ostream& out, const std::string& path,
                          const std::optional<unsigned int>& frameNumber,
                          const std::string& timecode = "", const std::string& overscanOfClip = "") {
-    const CorrectionData::Content content = Core::Inspection::readCorrectionFile(path);
+    const CorrectionData::Content content = Core::Queries::readCorrectionFile(path);
     out << "Correction file: " << path << "\n";
     printHeader(out, content.header);
     out << "  Frames: " << content.frames.size();
@@ -156,7 +156,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
     }
     auto frame = content.frames.cbegin();
     if (!frameNumber && !timecode.empty()) {
-        frame = content.frames.find(Core::Inspection::recordNumberOfTimecode(content, timecode));
+        frame = content.frames.find(Core::Queries::recordNumberOfTimecode(content, timecode));
     }
     if (frameNumber) {
         frame = content.frames.find(*frameNumber);
@@ -186,7 +186,7 @@ void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
                                const std::string& timecode = "", bool withOverscan = false) {
     std::string correctionFilePath;
     try {
-        correctionFilePath = Core::Inspection::findCorrectionFile(clipPath);
+        correctionFilePath = Core::Queries::findCorrectionFile(clipPath);
     } catch (const boost::filesystem::filesystem_error& error) {
         throw Exception("A directory could not be searched for the correction file. Check that "
                         "the clip's directories can be read.",
@@ -241,7 +241,7 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
     if (hasJson) {
         CorrectionData::Header header;
         CorrectionData::Frame frame;
-        Core::Inspection::parseEmbeddedMetadata(request.frameMetadata, header, frame);
+        Core::Queries::parseEmbeddedMetadata(request.frameMetadata, header, frame);
         out << "Embedded correction metadata:\n";
         printHeader(out, header);
         FrameRequest jsonRequest;

@@ -1,45 +1,22 @@
 #include "cli/StMap.h"
 #include "cli/ImageLayout.h"
-#include "foundation/Sextic.h"
+#include "host_rules/StMapValues.h"
 
 #include <OpenImageIO/imagebufalgo_util.h>
 
-#include <cmath>
-
-// The source point is found exactly as the distortion kernel finds it: the
-// distance from the centre between the middle pixels, scaled so that the
-// frame's half diagonal is the image radius, is mapped through the
-// polynomial, and the pixel moves along its ray by the ratio.
 void StMap::render(const Core::DistortionMapping& mapping, std::uint32_t formatWidth,
                    std::uint32_t formatHeight, std::uint32_t marginX, std::uint32_t marginY,
                    OIIO::ImageBuf& map) {
-    const float width = static_cast<float>(mapping.width);
-    const float height = static_cast<float>(mapping.height);
-    const float centreX = width / 2.0F - 0.5F;
-    const float centreY = height / 2.0F - 0.5F;
-    const float halfDiagonal = std::sqrt(width * width + height * height) / 2.0F;
-    const float sourceWidth = static_cast<float>(formatWidth);
-    const float sourceHeight = static_cast<float>(formatHeight);
     const int originX = imageLayout(map).x;
     const int originY = imageLayout(map).y;
-
     OIIO::ImageBufAlgo::parallel_image(map.roi(), [&](OIIO::ROI roi) {
         for (OIIO::ImageBuf::Iterator<float> pixel(map, roi); !pixel.done(); ++pixel) {
-            const float x = static_cast<float>(pixel.x() - originX);
-            const float y = static_cast<float>(pixel.y() - originY);
-            const float dx = x - centreX;
-            const float dy = y - centreY;
-            const float distance =
-                std::sqrt(dx * dx + dy * dy) / halfDiagonal * mapping.imageRadius;
-            const float factor =
-                distance > 0.0F ? evaluateSextic(mapping.coefficients, distance) / distance : 1.0F;
-            // Source pixel position within the format, rows from the top.
-            const float sourceX = dx * factor + centreX - static_cast<float>(marginX);
-            const float sourceY = dy * factor + centreY - static_cast<float>(marginY);
-            pixel[0] = (sourceX + 0.5F) / sourceWidth;
-            pixel[1] = 1.0F - (sourceY + 0.5F) / sourceHeight;
-            pixel[2] = 0.0F;
-            pixel[3] = 1.0F;
+            float rgba[4];
+            StMapValues::at(mapping, formatWidth, formatHeight, marginX, marginY,
+                            pixel.x() - originX, pixel.y() - originY, rgba);
+            for (int channel = 0; channel < 4; ++channel) {
+                pixel[channel] = rgba[channel];
+            }
         }
     });
 }

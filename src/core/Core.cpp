@@ -1,8 +1,15 @@
 #include "core/Core.h"
 
 #include "core/CorePrivate.h"
+#include "correction_data/CoefficentCalculationFailedException.h"
+#include "correction_data/DataNotAvailableException.h"
+#include "correction_data/FileMismatchException.h"
+#include "correction_file/InvalidFormatException.h"
+#include "correction_file/NotFoundException.h"
+#include "correction_file/NotReadableException.h"
 #include "foundation/Exception.h"
 #include "metadata_database/CsvStringBasedMetadataDatabase.h"
+#include "renderer/NotRenderedException.h"
 
 #include <boost/filesystem/exception.hpp>
 
@@ -56,6 +63,7 @@ template <typename Operation>
 bool Core::capturingErrors(Operation operation) {
     briefError.reset();
     detailedError.reset();
+    lastFailureKind = FailureKind::None;
     try {
         operation();
         return true;
@@ -66,6 +74,7 @@ bool Core::capturingErrors(Operation operation) {
             Exception("A directory could not be searched for the correction file. Check that the "
                       "clip's directories can be read.",
                       systemErrorLine(error.what())));
+        lastFailureKind = FailureKind::NoCorrectionData;
     } catch (const std::bad_alloc&) {
         storeError(Exception("There is not enough memory to process the frame."));
     } catch (const std::exception& error) {
@@ -77,7 +86,38 @@ bool Core::capturingErrors(Operation operation) {
     return false;
 }
 
+FailureKind Core::failureKindOf(const Exception& error) {
+    if (const auto* unavailable =
+            dynamic_cast<const CorrectionData::DataNotAvailableException*>(&error)) {
+        if (unavailable->cause) {
+            try {
+                std::rethrow_exception(unavailable->cause);
+            } catch (const Exception& cause) {
+                return failureKindOf(cause);
+            } catch (...) {
+                return FailureKind::Other;
+            }
+        }
+        return FailureKind::NoCorrectionData;
+    }
+    if (dynamic_cast<const CorrectionFile::NotFoundException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionData::FileMismatchException*>(&error) != nullptr) {
+        return FailureKind::NoCorrectionData;
+    }
+    if (dynamic_cast<const CorrectionFile::InvalidFormatException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionFile::NotReadableException*>(&error) != nullptr ||
+        dynamic_cast<const CorrectionData::CoefficentCalculationFailedException*>(&error) !=
+            nullptr) {
+        return FailureKind::InvalidCorrectionData;
+    }
+    if (dynamic_cast<const Renderer::NotRenderedException*>(&error) != nullptr) {
+        return FailureKind::NotRendered;
+    }
+    return FailureKind::Other;
+}
+
 void Core::storeError(const Exception& error) noexcept {
+    lastFailureKind = failureKindOf(error);
     try {
         briefError = std::make_shared<std::string>(error.what());
         detailedError = std::make_shared<std::string>(error.detailedDescription());

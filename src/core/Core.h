@@ -12,6 +12,19 @@ class Exception;
 
 namespace Core {
 
+// The kinds of failure that a host may handle differently.
+enum class FailureKind {
+    None,
+    // No correction file was found, or it has no record for the clip or frame.
+    NoCorrectionData,
+    // A correction file or its data that cannot be read, parsed or fitted.
+    InvalidCorrectionData,
+    // The OpenCL device did not render.
+    NotRendered,
+    // Anything else: the frame's size, the recording format, the system.
+    Other,
+};
+
 // The processing core as a host sees it: sizes and renders the corrected
 // frame that its data source describes. No exception leaves it: each
 // operation returns false on failure, and the brief and detailed description
@@ -42,6 +55,10 @@ public:
     // when there is none or it does not fit.
     bool briefErrorDescription(char* buffer, size_t size) const;
     bool detailedErrorDescription(char* buffer, size_t size) const;
+    // The kind of the last failure; None when the last operation succeeded.
+    FailureKind failureKind() const { return lastFailureKind; }
+    // The kind of a failure that Core::Queries throws.
+    static FailureKind failureKindOf(const Exception& error);
 
     // The host metadata key holding a camera's clip file name or timecode for
     // a manufacturer and container format; false when the pair is unknown.
@@ -60,6 +77,7 @@ private:
     std::unique_ptr<CorePrivate> corePrivate;
     std::shared_ptr<std::string> briefError;
     std::shared_ptr<std::string> detailedError;
+    FailureKind lastFailureKind = FailureKind::None;
 };
 
 } // namespace Core

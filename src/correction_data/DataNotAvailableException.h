@@ -2,6 +2,7 @@
 
 #include "foundation/Exception.h"
 
+#include <exception>
 #include <string>
 
 namespace CorrectionData {
@@ -11,6 +12,10 @@ namespace CorrectionData {
 class DataNotAvailableException : public Exception {
 public:
     DataNotAvailableException(const std::string& brief, const std::string& detail);
+
+    // The failure that kept the data from being read, such as a correction
+    // file that cannot be parsed; null when the data is simply not there.
+    std::exception_ptr cause;
 };
 
 } // namespace CorrectionData

@@ -4,6 +4,7 @@
 #include "correction_data/JsonParser.h"
 #include "correction_data/RecordLookup.h"
 
+#include <exception>
 #include <limits>
 #include <utility>
 
@@ -88,16 +89,20 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
         sharedContent(shared);
     } catch (const Exception& error) {
         // The cause's detail (the file found, the line or key the parser
-        // stopped at) follows the container's own lines.
-        const std::string cause = detailLines(error);
+        // stopped at) follows the container's own lines, and the cause rides
+        // along for callers that tell failures apart by kind.
+        const std::string causeLines = detailLines(error);
+        const std::exception_ptr cause = std::current_exception();
         try {
             fail(error.what());
         } catch (const DataNotAvailableException& unavailable) {
-            if (cause.empty()) {
-                throw;
-            }
-            throw DataNotAvailableException(unavailable.what(),
-                                            detailLines(unavailable) + "\n" + cause);
+            DataNotAvailableException combined =
+                causeLines.empty() ? unavailable
+                                   : DataNotAvailableException(unavailable.what(),
+                                                               detailLines(unavailable) + "\n" +
+                                                                   causeLines);
+            combined.cause = cause;
+            throw combined;
         }
     }
     return shared;

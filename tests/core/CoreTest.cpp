@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -470,4 +471,49 @@ TEST_F(CoreEndToEnd, UnlistableDirectoryIsAMessageNotACrash) {
     EXPECT_FALSE(core.frameSize(width, height));
     EXPECT_FALSE(briefOf(core).empty());
     EXPECT_NE(detailOf(core).find("not-a-directory"), std::string::npos) << detailOf(core);
+}
+
+TEST_F(CoreEndToEnd, FailuresNameTheirKind) {
+    settings->distortion = true;
+    tree.addClip("day2", "B001C001", "# VLCF Version 3\nHEADER_START\n");
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        Core::FailureKind kind;
+    };
+    const std::vector<Case> cases{
+        {"no correction file", [&] { settings->clipFilePath = tree.shoot().string() + "/Z.mov"; },
+         Core::FailureKind::NoCorrectionData},
+        {"a file of another clip",
+         [&] {
+             settings->clipFilePath.reset();
+             settings->correctionFilePath = tree.correctionFile("day1", "A001C003").string();
+             settings->clipFileName = "Z999C999.mov";
+         },
+         Core::FailureKind::NoCorrectionData},
+        {"a file that cannot be parsed",
+         [&] {
+             settings->correctionFilePath = tree.correctionFile("day2", "B001C001").string();
+             settings->clipFileName = "B001C001.mov";
+         },
+         Core::FailureKind::InvalidCorrectionData},
+        {"no frame data",
+         [&] {
+             settings->correctionFilePath.reset();
+             settings->clipFileName.reset();
+             settings->clipFilePath = clipPath;
+             settings->frameDataDelivered = false;
+         },
+         Core::FailureKind::Other},
+    };
+    unsigned int width = 0;
+    unsigned int height = 0;
+    for (const Case& failure : cases) {
+        failure.arrange();
+        EXPECT_FALSE(core.frameSize(width, height)) << failure.what;
+        EXPECT_EQ(core.failureKind(), failure.kind) << failure.what << ": " << briefOf(core);
+    }
+    settings->frameDataDelivered = true;
+    EXPECT_TRUE(core.frameSize(width, height)) << briefOf(core);
+    EXPECT_EQ(core.failureKind(), Core::FailureKind::None);
 }

@@ -63,13 +63,14 @@ Box nodeBox(const NodeScript::ClipDirectory& clip, const Plate& plate) {
 // The tool's output data window, relative to the display window.
 Box toolBox(const NodeScript::ClipDirectory& clip, const Plate& plate,
             const TemporaryDirectory& scratch) {
-    OIIO::ImageSpec layout(plate.formatWidth + plate.left + plate.right,
-                         plate.formatHeight + plate.top + plate.bottom, 4, OIIO::TypeDesc::FLOAT);
-    layout.x = -plate.left;
-    layout.y = -plate.top;
-    layout.full_width = plate.formatWidth;
-    layout.full_height = plate.formatHeight;
-    const OIIO::ImageBuf image(layout);
+    OIIO::ImageSpec plateLayout(plate.formatWidth + plate.left + plate.right,
+                                plate.formatHeight + plate.top + plate.bottom, 4,
+                                OIIO::TypeDesc::FLOAT);
+    plateLayout.x = -plate.left;
+    plateLayout.y = -plate.top;
+    plateLayout.full_width = plate.formatWidth;
+    plateLayout.full_height = plate.formatHeight;
+    const OIIO::ImageBuf image(plateLayout);
     const std::string input = scratch / (std::string(plate.name) + ".exr");
     const std::string output = scratch / (std::string(plate.name) + "_out.exr");
     EXPECT_TRUE(image.write(input));

@@ -1,7 +1,7 @@
 // Sizes an undistorted frame through the installed facade, with a correction
 // file and a clip named on the command line; prints the frame size.
 #include <velor/core/Core.h>
-#include <velor/core/Inspection.h>
+#include <velor/core/Queries.h>
 #include <velor/foundation/Exception.h>
 
 #include <cstring>
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        const CorrectionData::Content content = Core::Inspection::readCorrectionFile(argv[1]);
+        const CorrectionData::Content content = Core::Queries::readCorrectionFile(argv[1]);
         std::cout << "frames " << content.frames.size() << "\n";
     } catch (const Exception& error) {
         std::cerr << error.what() << "\n";

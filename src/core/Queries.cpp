@@ -1,4 +1,4 @@
-#include "core/Inspection.h"
+#include "core/Queries.h"
 
 #include "correction_data/Calculations.h"
 #include "correction_data/JsonParser.h"
@@ -17,8 +17,8 @@
 
 namespace {
 
-Core::Inspection::Curve fitted(const std::vector<float>& x, const std::vector<float>& y) {
-    Core::Inspection::Curve curve;
+Core::Queries::Curve fitted(const std::vector<float>& x, const std::vector<float>& y) {
+    Core::Queries::Curve curve;
     try {
         CorrectionData::Calculations::calculateCoefficients(x, y, curve.coefficients);
         curve.fitted = true;
@@ -47,14 +47,14 @@ const char* typeName(cl_device_id device) {
 
 } // namespace
 
-std::string Core::Inspection::findCorrectionFile(const std::string& clipFilePath) {
+std::string Core::Queries::findCorrectionFile(const std::string& clipFilePath) {
     std::string path;
     CorrectionFile::ClipFilePathBasedFinder(clipFilePath, CorrectionFile::clipSearchDepth)
         .find(path);
     return path;
 }
 
-CorrectionData::Content Core::Inspection::readCorrectionFile(const std::string& path) {
+CorrectionData::Content Core::Queries::readCorrectionFile(const std::string& path) {
     std::string text;
     CorrectionFile::Reader().readFile(path, text);
     CorrectionData::Content content;
@@ -62,13 +62,13 @@ CorrectionData::Content Core::Inspection::readCorrectionFile(const std::string& 
     return content;
 }
 
-void Core::Inspection::parseEmbeddedMetadata(const std::string& json,
+void Core::Queries::parseEmbeddedMetadata(const std::string& json,
                                              CorrectionData::Header& header,
                                              CorrectionData::Frame& frame) {
     CorrectionData::JsonParser::parse(json, header, frame);
 }
 
-unsigned int Core::Inspection::recordNumberOfTimecode(const CorrectionData::Content& content,
+unsigned int Core::Queries::recordNumberOfTimecode(const CorrectionData::Content& content,
                                                       const std::string& timecode) {
     const auto fail = [&timecode] {
         return Exception("The correction file has no record for the frame's timecode.",
@@ -91,7 +91,7 @@ unsigned int Core::Inspection::recordNumberOfTimecode(const CorrectionData::Cont
     return std::prev(after)->first;
 }
 
-Core::Inspection::FrameCurves Core::Inspection::fitCurves(const CorrectionData::Frame& frame) {
+Core::Queries::FrameCurves Core::Queries::fitCurves(const CorrectionData::Frame& frame) {
     const auto& points = frame.interpolationPoints;
     FrameCurves curves;
     // The distorted heights are the values of the first curve and the
@@ -109,7 +109,7 @@ Core::Inspection::FrameCurves Core::Inspection::fitCurves(const CorrectionData::
     return curves;
 }
 
-std::vector<Core::Inspection::Platform> Core::Inspection::openCLPlatforms() {
+std::vector<Core::Queries::Platform> Core::Queries::openCLPlatforms() {
     using Renderer::OpenCLKernelHelper;
     const cl_device_id chosen = OpenCLKernelHelper::idOfMostPowerfulDevice();
     std::vector<Platform> platforms;

@@ -10,7 +10,7 @@ namespace Core {
 // Correction data and OpenCL devices as a host shows them, without a frame to
 // correct: the same search, reader, parsers and fits that frames go through.
 // Failures throw Exception with the texts the core reports for frames.
-namespace Inspection {
+namespace Queries {
 
 // The correction file that the search around a clip finds.
 std::string findCorrectionFile(const std::string& clipFilePath);
@@ -58,5 +58,5 @@ struct Platform {
 // Every OpenCL platform with its devices.
 std::vector<Platform> openCLPlatforms();
 
-} // namespace Inspection
+} // namespace Queries
 } // namespace Core

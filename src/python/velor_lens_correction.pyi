@@ -1,0 +1,108 @@
+"""Lens distortion and shading correction of NumPy images, with the correction
+data the core reads."""
+from typing import List, Optional, Tuple
+
+import numpy
+import numpy.typing
+
+Pixels = numpy.typing.NDArray[numpy.float32]
+
+class VelorError(Exception):
+    brief: str
+    detail: str
+    def __init__(self, brief: str, detail: str = ...) -> None: ...
+
+class NoCorrectionDataError(VelorError): ...
+class CorrectionFileError(VelorError): ...
+class RenderError(VelorError): ...
+class ArgumentError(VelorError, ValueError): ...
+
+class Image:
+    pixels: Pixels
+    origin: Tuple[int, int]
+
+class Header:
+    lensManufacturer: str
+    lensTypeName: str
+    lensSerialNumber: str
+    lensMinFocalLength: int
+    lensMaxFocalLength: int
+    cameraManufacturer: str
+    cameraModel: str
+    sensorWidth: float
+    clipName: str
+    videoFileName: str
+    clipDurationFrames: int
+    clipWidth: int
+    clipHeight: int
+    tcFps: float
+    tcDrop: bool
+    enableLensShadingCorrection: bool
+    shadingGamma: float
+    enableLensDistortionCorrection: bool
+    distortionZoom: float
+
+class FrameRecord:
+    frame: int
+    heights: List[float]
+    shading: List[float]
+    radialDistortion: List[float]
+    timecode: str
+
+class CorrectionData:
+    header: Header
+    frames: List[FrameRecord]
+
+class Device:
+    platform: str
+    name: str
+    type: str
+    version: str
+    chosen: bool
+
+def read_correction_file(path: str) -> CorrectionData: ...
+def find_correction_file(clip_path: str) -> str: ...
+def parse_embedded_metadata(json: str) -> CorrectionData: ...
+def devices() -> List[Device]: ...
+
+class Corrector:
+    def __init__(
+        self,
+        *,
+        clip: Optional[str] = None,
+        correction_file: Optional[str] = None,
+        image_area: Optional[Tuple[float, float]] = None,
+        clip_resolution: Optional[Tuple[int, int]] = None,
+        overscan_location: str = "bbox",
+        overscan: Optional[float] = None,
+    ) -> None: ...
+    def undistort(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None,
+    ) -> Image: ...
+    def distort(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None,
+    ) -> Image: ...
+    def remove_shading(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None,
+    ) -> Image: ...
+    def add_shading(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None,
+    ) -> Image: ...
+    def stmap(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None, distort: bool = False,
+    ) -> Image: ...
+    def shading_map(
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
+        alpha: Optional[int] = None, add_shading: bool = False,
+    ) -> Image: ...
