@@ -62,14 +62,13 @@ CorrectionData::Content Core::Queries::readCorrectionFile(const std::string& pat
     return content;
 }
 
-void Core::Queries::parseEmbeddedMetadata(const std::string& json,
-                                             CorrectionData::Header& header,
-                                             CorrectionData::Frame& frame) {
+void Core::Queries::parseEmbeddedMetadata(const std::string& json, CorrectionData::Header& header,
+                                          CorrectionData::Frame& frame) {
     CorrectionData::JsonParser::parse(json, header, frame);
 }
 
 unsigned int Core::Queries::recordNumberOfTimecode(const CorrectionData::Content& content,
-                                                      const std::string& timecode) {
+                                                   const std::string& timecode) {
     const auto fail = [&timecode] {
         return Exception("The correction file has no record for the frame's timecode.",
                          "Timecode: \"" + timecode + "\"");

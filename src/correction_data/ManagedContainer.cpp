@@ -97,10 +97,10 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
             fail(error.what());
         } catch (const DataNotAvailableException& unavailable) {
             DataNotAvailableException combined =
-                causeLines.empty() ? unavailable
-                                   : DataNotAvailableException(unavailable.what(),
-                                                               detailLines(unavailable) + "\n" +
-                                                                   causeLines);
+                causeLines.empty()
+                    ? unavailable
+                    : DataNotAvailableException(unavailable.what(),
+                                                detailLines(unavailable) + "\n" + causeLines);
             combined.cause = cause;
             throw combined;
         }
