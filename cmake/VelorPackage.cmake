@@ -17,7 +17,9 @@ set(velor_public_headers
   core/DistortionCorrectionParameter.h
   core/DistortionMapping.h
   core/FrameData.h
+  core/FrameRequest.h
   core/Queries.h
+  core/RequestDataSource.h
   core/ShadingCorrectionParameter.h
   correction_data/Content.h
   correction_data/Frame.h

@@ -2,9 +2,9 @@
 #include "cli/ImageLayout.h"
 
 #include "cli/ClipOfFrame.h"
-#include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
+#include "core/RequestDataSource.h"
 #include "foundation/Exception.h"
 #include "host_rules/ChannelGroups.h"
 #include "host_rules/CoreErrorDescription.h"
@@ -110,7 +110,7 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
 
 FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame)
     : options_(options), firstFrame_(firstFrame),
-      core_(std::make_unique<CommandLineDataSource>(request_)) {
+      core_(std::make_unique<Core::RequestDataSource>(request_)) {
     switch (options.command) {
     case Command::Undistort:
     case Command::Distort:

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "cli/CommandLineOptions.h"
-#include "cli/FrameRequest.h"
 #include "cli/LoadedFrame.h"
 #include "core/Core.h"
+#include "core/FrameRequest.h"
 #include "host_rules/FrameGeometry.h"
 
 #include <OpenImageIO/imagebuf.h>
@@ -34,6 +34,6 @@ private:
     const CommandLineOptions& options_;
     int firstFrame_;
     // Declared before the core, whose data source reads it.
-    FrameRequest request_;
+    Core::FrameRequest request_;
     Core::Core core_;
 };

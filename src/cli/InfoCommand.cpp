@@ -2,12 +2,12 @@
 #include "cli/ImageLayout.h"
 
 #include "cli/ClipOfFrame.h"
-#include "cli/CommandLineDataSource.h"
 #include "cli/FrameMetadata.h"
-#include "cli/FrameRequest.h"
 #include "cli/ImageFile.h"
 #include "core/Core.h"
+#include "core/FrameRequest.h"
 #include "core/Queries.h"
+#include "core/RequestDataSource.h"
 #include "foundation/Exception.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/FrameGeometry.h"
@@ -75,8 +75,8 @@ void printHeader(std::ostream& out, const CorrectionData::Header& header) {
 }
 
 // The recording format the core derives for the request.
-void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
-    Core::Core core(std::make_unique<CommandLineDataSource>(request));
+void printRecordingFormat(std::ostream& out, const Core::FrameRequest& request) {
+    Core::Core core(std::make_unique<Core::RequestDataSource>(request));
     RecordingFormatDatabase::RecordingFormat format;
     if (!core.recordingFormat(format)) {
         std::string brief;
@@ -95,7 +95,7 @@ void printRecordingFormat(std::ostream& out, const FrameRequest& request) {
 
 // The data windows undistortion and distortion give the frame, as the
 // correcting commands grow them around the format.
-void printOverscan(std::ostream& out, FrameRequest request, const FrameGeometry& geometry,
+void printOverscan(std::ostream& out, Core::FrameRequest request, const FrameGeometry& geometry,
                    int formatX, int formatY) {
     out << "Overscan the correction needs (data window, and its size in % of the format):\n";
     for (const bool reverse : {false, true}) {
@@ -105,7 +105,7 @@ void printOverscan(std::ostream& out, FrameRequest request, const FrameGeometry&
         request.frameData.width = geometry.boxWidth();
         request.frameData.height = geometry.boxHeight();
         request.frameData.overscan = geometry.overscanOfBoundingBox();
-        Core::Core core(std::make_unique<CommandLineDataSource>(request));
+        Core::Core core(std::make_unique<Core::RequestDataSource>(request));
         out << (reverse ? "  distorted:   " : "  undistorted: ");
         unsigned int width = 0;
         unsigned int height = 0;
@@ -147,7 +147,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
             << first.second.timecode << " to " << last.second.timecode;
     }
     out << "\n";
-    FrameRequest request;
+    Core::FrameRequest request;
     request.correctionFilePath = path;
     request.clipFilePath = content.header.clip.videoFileName;
     printRecordingFormat(out, request);
@@ -169,7 +169,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
     if (!overscanOfClip.empty() && content.header.clip.width > 0 &&
         content.header.clip.height > 0) {
         // The clip's own frames: its resolution as the format, no overscan.
-        FrameRequest clipRequest;
+        Core::FrameRequest clipRequest;
         clipRequest.clipFilePath = overscanOfClip;
         clipRequest.frameDataKnown = true;
         clipRequest.frameData.frameNumber = frame->first;
@@ -211,7 +211,7 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         << "  Channels: " << OIIO::Strutil::join(imageSpec.channelnames, ",") << " ("
         << imageSpec.format << ")\n";
     const FrameMetadata metadata(imageSpec, path, 1);
-    FrameRequest request;
+    Core::FrameRequest request;
     request.clipFilePath = clipOfFrame(metadata, path);
     unsigned int number = 0;
     std::string timecode;
@@ -244,7 +244,7 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         Core::Queries::parseEmbeddedMetadata(request.frameMetadata, header, frame);
         out << "Embedded correction metadata:\n";
         printHeader(out, header);
-        FrameRequest jsonRequest;
+        Core::FrameRequest jsonRequest;
         jsonRequest.frameMetadata = request.frameMetadata;
         printRecordingFormat(out, jsonRequest);
         printFrame(out, frame);

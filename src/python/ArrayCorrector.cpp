@@ -1,5 +1,6 @@
 #include "python/ArrayCorrector.h"
 
+#include "core/RequestDataSource.h"
 #include "foundation/InvalidTimecodeException.h"
 #include "foundation/Timecode.h"
 #include "host_rules/ChannelGroups.h"
@@ -9,7 +10,6 @@
 #include "host_rules/ManualRecordingFormat.h"
 #include "host_rules/ReadMetadataRules.h"
 #include "host_rules/StMapValues.h"
-#include "python/PythonDataSource.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,10 +119,11 @@ float PixelView::at(std::int64_t y, std::int64_t x, std::int64_t channel) const 
 }
 
 ArrayCorrector::ArrayCorrector(const CorrectorSettings& settings)
-    : settings_(settings), core_(std::make_unique<PythonDataSource>(request_)) {
+    : settings_(settings), core_(std::make_unique<Core::RequestDataSource>(request_)) {
     request_.clipFilePath = settings.clipFilePath;
     request_.correctionFilePath = settings.correctionFilePath;
     request_.recordingFormat = settings.recordingFormat;
+    request_.frameDataKnown = true;
 }
 
 CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,

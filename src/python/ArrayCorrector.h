@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Core.h"
+#include "core/FrameRequest.h"
 #include "foundation/Exception.h"
-#include "python/CorrectionRequest.h"
 #include "recording_format_database/RecordingFormat.h"
 
 #include <cstdint>
@@ -99,7 +99,7 @@ private:
     CorrectorSettings settings_;
     std::mutex mutex_;
     // Declared before the core, whose data source reads it.
-    CorrectionRequest request_;
+    Core::FrameRequest request_;
     Core::Core core_;
 };
 

@@ -1,4 +1,4 @@
-#include "cli/CommandLineDataSource.h"
+#include "core/RequestDataSource.h"
 
 #include <boost/filesystem/path.hpp>
 
@@ -18,49 +18,49 @@ bool deliver(const std::string& text, char* buffer, size_t size) {
 
 } // namespace
 
-CommandLineDataSource::CommandLineDataSource(const FrameRequest& request) : request_(request) {}
+Core::RequestDataSource::RequestDataSource(const FrameRequest& request) : request_(request) {}
 
-bool CommandLineDataSource::shouldPerformShadingCorrection(
-    Core::ShadingCorrectionParameter& parameter) const {
+bool Core::RequestDataSource::shouldPerformShadingCorrection(
+    ShadingCorrectionParameter& parameter) const {
     if (request_.shading) {
         parameter = request_.shadingParameter;
     }
     return request_.shading;
 }
 
-bool CommandLineDataSource::shouldPerformDistortionCorrection(
-    Core::DistortionCorrectionParameter& parameter) const {
+bool Core::RequestDataSource::shouldPerformDistortionCorrection(
+    DistortionCorrectionParameter& parameter) const {
     if (request_.distortion) {
         parameter = request_.distortionParameter;
     }
     return request_.distortion;
 }
 
-bool CommandLineDataSource::frameMetadata(char* buffer, size_t size) const {
+bool Core::RequestDataSource::frameMetadata(char* buffer, size_t size) const {
     return deliver(request_.frameMetadata, buffer, size);
 }
 
-bool CommandLineDataSource::correctionFilePath(char* buffer, size_t size) const {
+bool Core::RequestDataSource::correctionFilePath(char* buffer, size_t size) const {
     return deliver(request_.correctionFilePath, buffer, size);
 }
 
-bool CommandLineDataSource::clipFileName(char* buffer, size_t size) const {
+bool Core::RequestDataSource::clipFileName(char* buffer, size_t size) const {
     return deliver(boost::filesystem::path(request_.clipFilePath).filename().string(), buffer,
                    size);
 }
 
-bool CommandLineDataSource::clipFilePath(char* buffer, size_t size) const {
+bool Core::RequestDataSource::clipFilePath(char* buffer, size_t size) const {
     return deliver(request_.clipFilePath, buffer, size);
 }
 
-bool CommandLineDataSource::frameData(Core::FrameData& frameData) const {
+bool Core::RequestDataSource::frameData(FrameData& frameData) const {
     if (request_.frameDataKnown) {
         frameData = request_.frameData;
     }
     return request_.frameDataKnown;
 }
 
-bool CommandLineDataSource::recordingFormat(
+bool Core::RequestDataSource::recordingFormat(
     RecordingFormatDatabase::RecordingFormat& format) const {
     if (request_.recordingFormat) {
         format = *request_.recordingFormat;

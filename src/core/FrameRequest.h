@@ -8,14 +8,17 @@
 #include <optional>
 #include <string>
 
-// What the tool tells the core about the frame being corrected. The job's
+namespace Core {
+
+// Everything a host that knows its frame up front (the command-line tool, the
+// Python module) tells the core, answered by RequestDataSource. The job's
 // fields are set once; the frame's fields before each frame.
 struct FrameRequest {
     // The job.
     bool shading = false;
     bool distortion = false;
-    Core::ShadingCorrectionParameter shadingParameter;
-    Core::DistortionCorrectionParameter distortionParameter;
+    ShadingCorrectionParameter shadingParameter;
+    DistortionCorrectionParameter distortionParameter;
     std::string correctionFilePath;
     std::optional<RecordingFormatDatabase::RecordingFormat> recordingFormat;
 
@@ -23,5 +26,7 @@ struct FrameRequest {
     std::string clipFilePath;
     std::string frameMetadata;
     bool frameDataKnown = false;
-    Core::FrameData frameData;
+    FrameData frameData;
 };
+
+} // namespace Core
