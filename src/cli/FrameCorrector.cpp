@@ -23,10 +23,6 @@
 
 namespace {
 
-std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEnd) {
-    return static_cast<std::uint32_t>(std::max({0, formatBegin - dataBegin, dataEnd - formatEnd}));
-}
-
 // The output box: the format enlarged by the margins, in the input's coordinates.
 OIIO::ROI outputBox(const OIIO::ImageSpec& input, const FrameGeometry& geometry) {
     const int x = input.full_x - static_cast<int>(geometry.marginX());
@@ -139,13 +135,9 @@ FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame
 
 OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
     const OIIO::ImageSpec& imageSpec = imageLayout(frame.image);
-    const FrameGeometry geometry(static_cast<std::uint32_t>(imageSpec.full_width),
-                                 static_cast<std::uint32_t>(imageSpec.full_height),
-                                 overhang(imageSpec.full_x, imageSpec.full_x + imageSpec.full_width,
-                                          imageSpec.x, imageSpec.x + imageSpec.width),
-                                 overhang(imageSpec.full_y,
-                                          imageSpec.full_y + imageSpec.full_height, imageSpec.y,
-                                          imageSpec.y + imageSpec.height));
+    const FrameGeometry geometry = FrameGeometry::ofDataWindow(
+        imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height,
+        imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height);
     const OIIO::ROI box = outputBox(imageSpec, geometry);
     FrameSizeLimit::check(box.width(), box.height());
     describeFrame(frame, geometry);
@@ -255,14 +247,6 @@ void FrameCorrector::throwCoreError() const {
     if (!CoreErrorDescription::brief(core_, brief)) {
         throw Exception("The frame could not be corrected, and the reason could not be read.");
     }
-    std::string detail;
-    if (CoreErrorDescription::detailed(core_, detail)) {
-        // The detailed description repeats the brief one on its first line.
-        const std::size_t firstLineEnd = detail.find('\n');
-        detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
-        while (!detail.empty() && detail.back() == '\n') {
-            detail.pop_back();
-        }
-    }
+    const std::string detail = CoreErrorDescription::detailLines(core_);
     throw Exception(brief, detail);
 }

@@ -20,14 +20,14 @@ LoadedFrame FrameReader::read(const std::string& path, int number) {
                         pathLine(path));
     }
     std::string reason;
-    const std::unique_ptr<OIIO::ImageInput> input = openImageFile(path, reason);
+    OIIO::ImageSpec imageSpec;
+    const std::unique_ptr<OIIO::ImageInput> input = openImageFile(path, imageSpec, reason);
     const char* const unreadable = "The input file could not be read as an image. Check that it "
                                    "is a complete image file in a format such as EXR, DPX, TIFF "
                                    "or PNG.";
     if (!input) {
         throw Exception(unreadable, pathLine(path) + "\nReason: \"" + reason + "\"");
     }
-    const OIIO::ImageSpec& imageSpec = input->spec();
     if (imageSpec.deep || imageSpec.depth != 1 || imageSpec.full_depth != 1) {
         throw Exception("The input is a deep or volume image, which cannot be corrected. Convert "
                         "it to a flat image first.",

@@ -4,12 +4,12 @@
 
 #include <OpenImageIO/filesystem.h>
 
-std::unique_ptr<OIIO::ImageInput> openImageFile(const std::string& path, std::string& reason) {
+std::unique_ptr<OIIO::ImageInput> openImageFile(const std::string& path, OIIO::ImageSpec& layout,
+                                                std::string& reason) {
     std::string extension;
     if (ReadMetadataRules::clipFileExtension(path, extension)) {
         std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::create(extension);
-        OIIO::ImageSpec ignored;
-        if (input && input->open(path, ignored)) {
+        if (input && input->open(path, layout)) {
             return input;
         }
         if (input) {
@@ -24,8 +24,10 @@ std::unique_ptr<OIIO::ImageInput> openImageFile(const std::string& path, std::st
         return nullptr;
     }
     std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::open(path);
-    if (!input) {
-        reason = OIIO::geterror();
+    // Opened again by the reader the probe found, for the header's layout.
+    if (!input || !input->close() || !input->open(path, layout)) {
+        reason = input ? input->geterror() : OIIO::geterror();
+        return nullptr;
     }
     return input;
 }

@@ -197,10 +197,6 @@ void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
                         withOverscan ? clipPath : "");
 }
 
-std::uint32_t overhang(int formatBegin, int formatEnd, int dataBegin, int dataEnd) {
-    return static_cast<std::uint32_t>(std::max({0, formatBegin - dataBegin, dataEnd - formatEnd}));
-}
-
 void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpec& imageSpec,
                 const std::optional<unsigned int>& frameNumber) {
     out << "Image: " << path << "\n"
@@ -228,13 +224,9 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         << "\n"
         << "  Timecode: " << (timecode.empty() ? "none" : timecode) << "\n"
         << "  Embedded correction metadata: " << (hasJson ? "yes" : "no") << "\n";
-    const FrameGeometry geometry(static_cast<std::uint32_t>(imageSpec.full_width),
-                                 static_cast<std::uint32_t>(imageSpec.full_height),
-                                 overhang(imageSpec.full_x, imageSpec.full_x + imageSpec.full_width,
-                                          imageSpec.x, imageSpec.x + imageSpec.width),
-                                 overhang(imageSpec.full_y,
-                                          imageSpec.full_y + imageSpec.full_height, imageSpec.y,
-                                          imageSpec.y + imageSpec.height));
+    const FrameGeometry geometry = FrameGeometry::ofDataWindow(
+        imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height,
+        imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height);
     if (hasJson || !request.clipFilePath.empty()) {
         printOverscan(out, request, geometry, imageSpec.full_x, imageSpec.full_y);
     }
@@ -272,9 +264,9 @@ void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
     const std::string absolute = boost::filesystem::absolute(path).string();
     // Only the header is read.
     std::string ignored;
-    const std::unique_ptr<OIIO::ImageInput> image = openImageFile(absolute, ignored);
-    if (image) {
-        printImage(out, absolute, image->spec(), options.infoFrame);
+    OIIO::ImageSpec header;
+    if (openImageFile(absolute, header, ignored)) {
+        printImage(out, absolute, header, options.infoFrame);
         return;
     }
     out << "Clip: " << absolute << "\n";

@@ -39,3 +39,16 @@ bool CoreErrorDescription::detailed(const Core::Core& core, std::string& text) {
         },
         text);
 }
+
+std::string CoreErrorDescription::detailLines(const Core::Core& core) {
+    std::string detail;
+    if (!detailed(core, detail)) {
+        return "";
+    }
+    const std::size_t firstLineEnd = detail.find('\n');
+    detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
+    while (!detail.empty() && detail.back() == '\n') {
+        detail.pop_back();
+    }
+    return detail;
+}

@@ -14,5 +14,8 @@ namespace CoreErrorDescription {
 // description or it does not fit.
 bool brief(const Core::Core& core, std::string& text);
 bool detailed(const Core::Core& core, std::string& text);
+// The detailed description without its first line (which repeats the brief
+// one) and without trailing line feeds; empty when it cannot be read.
+std::string detailLines(const Core::Core& core);
 
 } // namespace CoreErrorDescription

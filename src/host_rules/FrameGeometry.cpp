@@ -44,6 +44,20 @@ FrameGeometry::FrameGeometry(std::int64_t formatWidth, std::int64_t formatHeight
     referenceHeight_ = boxHeight();
 }
 
+FrameGeometry FrameGeometry::ofDataWindow(std::int64_t formatX, std::int64_t formatY,
+                                          std::int64_t formatWidth, std::int64_t formatHeight,
+                                          std::int64_t dataX, std::int64_t dataY,
+                                          std::int64_t dataWidth, std::int64_t dataHeight) {
+    const auto overhang = [](std::int64_t formatBegin, std::int64_t formatSize,
+                             std::int64_t dataBegin, std::int64_t dataSize) {
+        return std::max({std::int64_t{0}, formatBegin - dataBegin,
+                         dataBegin + dataSize - (formatBegin + formatSize)});
+    };
+    return FrameGeometry(formatWidth, formatHeight,
+                         overhang(formatX, formatWidth, dataX, dataWidth),
+                         overhang(formatY, formatHeight, dataY, dataHeight));
+}
+
 FrameGeometry FrameGeometry::grownTo(std::int64_t width, std::int64_t height) const {
     FrameGeometry grown(*this);
     grown.marginX_ = halfOf(std::max(width, alignedWidth_) - formatWidth_);

@@ -14,6 +14,15 @@ public:
     FrameGeometry(std::int64_t formatWidth, std::int64_t formatHeight, std::int64_t overhangX,
                   std::int64_t overhangY);
 
+    // The geometry of a plate whose data window (origin and size) lies in the
+    // same coordinates as its format: on each axis the data window's farther
+    // reach beyond the format, 0 where it stays inside, as the tool and the
+    // Python module read plates.
+    static FrameGeometry ofDataWindow(std::int64_t formatX, std::int64_t formatY,
+                                      std::int64_t formatWidth, std::int64_t formatHeight,
+                                      std::int64_t dataX, std::int64_t dataY,
+                                      std::int64_t dataWidth, std::int64_t dataHeight);
+
     // The overhang widened to the format's aspect ratio.
     std::int64_t alignedWidth() const { return alignedWidth_; }
     std::int64_t alignedHeight() const { return alignedHeight_; }

@@ -19,10 +19,6 @@
 
 namespace {
 
-std::int64_t overhang(std::int64_t formatEnd, std::int64_t dataBegin, std::int64_t dataEnd) {
-    return std::max({std::int64_t{0}, -dataBegin, dataEnd - formatEnd});
-}
-
 void checkPlacement(const PixelView& pixels, const PixelPlacement& placement) {
     constexpr std::int64_t largestSide = std::numeric_limits<std::int32_t>::max();
     if (pixels.height <= 0 || pixels.width <= 0 || pixels.channels <= 0) {
@@ -164,10 +160,9 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
         break;
     }
 
-    const FrameGeometry geometry(
-        placement.formatWidth, placement.formatHeight,
-        overhang(placement.formatWidth, placement.originX, placement.originX + pixels.width),
-        overhang(placement.formatHeight, placement.originY, placement.originY + pixels.height));
+    const FrameGeometry geometry = FrameGeometry::ofDataWindow(
+        0, 0, placement.formatWidth, placement.formatHeight, placement.originX, placement.originY,
+        pixels.width, pixels.height);
     FrameSizeLimit::check(geometry.boxWidth(), geometry.boxHeight());
 
     request_.frameData = Core::FrameData();
@@ -242,15 +237,7 @@ void ArrayCorrector::throwCoreError() const {
                                 "read.",
                                 "");
     }
-    std::string detail;
-    if (CoreErrorDescription::detailed(core_, detail)) {
-        // The detailed description repeats the brief one on its first line.
-        const std::size_t firstLineEnd = detail.find('\n');
-        detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
-        while (!detail.empty() && detail.back() == '\n') {
-            detail.pop_back();
-        }
-    }
+    const std::string detail = CoreErrorDescription::detailLines(core_);
     throw CorrectionFailure(core_.failureKind(), brief, detail);
 }
 

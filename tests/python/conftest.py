@@ -14,12 +14,10 @@ def read_exr(path):
     """Pixels as float32 (height, width, channels) and the header."""
     import OpenImageIO as oiio
 
-    image = oiio.ImageInput.open(str(path))
-    assert image, oiio.geterror()
-    spec = image.spec()
-    pixels = image.read_image("float")
-    image.close()
-    return np.asarray(pixels, dtype=np.float32), spec
+    image = oiio.ImageBuf(str(path))
+    pixels = image.get_pixels(oiio.FLOAT)
+    assert not image.has_error, image.geterror()
+    return np.asarray(pixels, dtype=np.float32), image.nativespec()
 
 
 @pytest.fixture(scope="session")

@@ -33,11 +33,11 @@ def run_tool(*arguments):
 
 
 def assert_same(image, path):
-    expected, spec = read_exr(path)
+    expected, layout = read_exr(path)
     np.testing.assert_array_equal(image.pixels, expected)
     assert image.pixels.dtype == np.float32
-    assert image.origin == (spec.x, spec.y)
-    assert (spec.full_x, spec.full_y, spec.full_width, spec.full_height) == (0, 0, WIDTH, HEIGHT)
+    assert image.origin == (layout.x, layout.y)
+    assert (layout.full_x, layout.full_y, layout.full_width, layout.full_height) == (0, 0, WIDTH, HEIGHT)
 
 
 @pytest.mark.parametrize("command,options,method,arguments,settings", CASES)
@@ -59,13 +59,13 @@ def test_data_window_beyond_the_format(plate, pixels, tmp_path):
     wide = np.zeros((HEIGHT + 6, WIDTH + 12, 4), dtype=np.float32)
     wide[3:-3, 6:-6] = pixels
     wide[:, :6] = 0.25
-    spec = oiio.ImageSpec(WIDTH + 12, HEIGHT + 6, 4, "float")
-    spec.x, spec.y = -6, -3
-    spec.full_x, spec.full_y, spec.full_width, spec.full_height = 0, 0, WIDTH, HEIGHT
-    spec.attribute("smpte:TimeCode", oiio.TypeTimeCode, [0x01000001, 0])
+    layout = oiio.ImageSpec(WIDTH + 12, HEIGHT + 6, 4, "float")
+    layout.x, layout.y = -6, -3
+    layout.full_x, layout.full_y, layout.full_width, layout.full_height = 0, 0, WIDTH, HEIGHT
+    layout.attribute("smpte:TimeCode", oiio.TypeTimeCode, [0x01000001, 0])
     path = tmp_path / "wide.exr"
     out = oiio.ImageOutput.create(str(path))
-    assert out.open(str(path), spec) and out.write_image(wide)
+    assert out.open(str(path), layout) and out.write_image(wide)
     out.close()
 
     run_tool("undistort", str(path), str(tmp_path / "out.exr"), "--correction-file",
