@@ -3,45 +3,9 @@
 //
 // The formulas are those of shading.cl, written as the same expressions, so every value
 // comes out with the same bits; only the distribution of the work differs.
-//
-// The launch counts bytes, not pixels: sixteen work items per pixel. One work-group in
-// sixteen renders a contiguous run of pixels, and only its first work item does: it
-// walks the run row segment by row segment in plain loops that the compiler turns into
-// vector code. The active groups are spread over the whole launch, because a CPU device
-// hands each thread a contiguous share of the work-groups. The test that sends an idle
-// group away depends on the group alone, so the group leaves as a whole.
 
-// Pixels of a row segment, held in local scratch between the loops (the distortion
-// kernel's scratch, 16 KiB, stays well within the local memory of CPU devices).
-#define SEGMENT 512
-
-#define INLINE inline __attribute__((always_inline))
-
-// The run of pixels [*first, *end) of this work-group; false for an idle group.
-INLINE bool runOfGroup(const size_t pixels, size_t* first, size_t* end)
-{
-    const size_t group = get_group_id(0);
-    if (group % 16 != 0) {
-        return false;
-    }
-    const size_t runs = (get_num_groups(0) + 15) / 16;
-    const size_t share = (pixels + runs - 1) / runs;
-    *first = group / 16 * share;
-    if (*first >= pixels) {
-        return false;
-    }
-    *end = min(*first + share, pixels);
-    return true;
-}
-
-// The length of the row segment that starts at `pixel` and ends at the row's end, the
-// run's end or after SEGMENT pixels.
-INLINE uint segmentAt(const size_t pixel, const size_t end, const uint width, uint* x, size_t* y)
-{
-    *y = pixel / width;
-    *x = (uint)(pixel - *y * width);
-    return (uint)min(min(end - pixel, (size_t)(width - *x)), (size_t)SEGMENT);
-}
+// The run shape (runOfGroup, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
+// which the build puts before this text.
 
 INLINE float shadingPolynomial(const float x, const float a0, const float a1, const float a2,
                                const float a3, const float a4, const float a5, const float a6)
