@@ -414,6 +414,34 @@ TEST(KernelEquivalence, ShadingWritesTodaysBitsInEveryPixel) {
                                                   shadingLenses, 2);
 }
 
+// The CPU text keeps cells as 32-bit pixel indices; a frame with more pixels than that
+// (64 GiB and up) takes a per-pixel path, built here for frames of every size.
+TEST(KernelEquivalence, DistortionOfFramesBeyondIndexedCellsWritesTodaysBits) {
+    const std::string everyFrameBeyond =
+        std::string("#define LARGEST_INDEXED_FRAME 0\n") + Renderer::distortionCpuKernelSource;
+    ProgramRun general(Renderer::distortionKernelSource, "distortion", false);
+    ProgramRun perPixel(everyFrameBeyond.c_str(), "distortion", false);
+    for (const Size& size : runSizes()) {
+        if (std::size_t{size.width} * size.height > (1U << 20)) {
+            continue;
+        }
+        const Frame input = edgeFrame(size.width, size.height);
+        auto perPixelRun = [&](const Lens& lens, bool map, const float* in, float* out) {
+            perPixel.render(size, lens, map, in, out);
+        };
+        for (std::size_t variant = 0; variant < distortionLenses.size(); ++variant) {
+            fill<DistortionRenderer>(perPixelRun, size, false, -4321.25F, "per-pixel path");
+            Frame expected(size.width, size.height);
+            general.render(size, distortionLenses[variant], false, input.values.data(),
+                           expected.values.data());
+            Frame actual(size.width, size.height);
+            perPixel.render(size, distortionLenses[variant], false, input.values.data(),
+                            actual.values.data());
+            EXPECT_TRUE(identical(expected, actual)) << nameOf(size, variant);
+        }
+    }
+}
+
 TEST(KernelEquivalence, CallersSeeWhatTheySawBefore) {
     Lens invalid = distortionLenses[3];
     invalid.imageRadius = 0.0F; // refused before the launch

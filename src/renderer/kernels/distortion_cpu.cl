@@ -6,8 +6,14 @@
 // The run shape (runOfGroup, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
 // which the build puts before this text.
 
-// The cell index of a source point whose four pixels do not all lie inside the frame.
-#define NOT_WHOLE ((size_t)-1)
+// The cell of a source point whose four pixels do not all lie inside the frame.
+#define NOT_WHOLE ((uint)-1)
+
+// Cells are held as 32-bit pixel indices, which keeps the arithmetic loop as wide as the
+// vector unit allows; a frame with more pixels than that takes the per-pixel path.
+#ifndef LARGEST_INDEXED_FRAME
+#define LARGEST_INDEXED_FRAME ((size_t)NOT_WHOLE)
+#endif
 
 INLINE float polynomial(const float x, const float a0, const float a1, const float a2,
                         const float a3, const float a4, const float a5, const float a6)
@@ -44,6 +50,20 @@ INLINE float4 weightedCell(__global const float* restrict input, const uint widt
     }
     const size_t index = ((size_t)(int)cellY * width + (size_t)(int)cellX) * 4;
     return weight * vload4(0, input + index);
+}
+
+// Where pixel (x, y) of the output takes its value from in the input.
+INLINE float2 sourcePoint(const float imageRadius, const uint width, const uint height,
+                          const uint x, const size_t y, const float a0, const float a1,
+                          const float a2, const float a3, const float a4, const float a5,
+                          const float a6)
+{
+    const float2 centre = imageCentre(width, height);
+    const float distance = distanceFromCentre(imageRadius, width, height, (int)x, (int)y);
+    const float distanceInOldImage = polynomial(distance, a0, a1, a2, a3, a4, a5, a6);
+    const float factor = distance > 0.0f ? distanceInOldImage / distance : 1.0f;
+    return (float2)(((float)x - centre.x) * factor + centre.x,
+                    ((float)y - centre.y) * factor + centre.y);
 }
 
 // The compiler's own floor and ceil are single instructions and give the same values as
@@ -84,21 +104,33 @@ __kernel void distortion(__global const float* restrict input, __global float* r
 {
     __local float sourceX[SEGMENT];
     __local float sourceY[SEGMENT];
-    __local size_t cells[SEGMENT];
+    __local uint cells[SEGMENT];
     __local float weightsLeftTop[SEGMENT];
     __local float weightsRightTop[SEGMENT];
     __local float weightsLeftBottom[SEGMENT];
     __local float weightsRightBottom[SEGMENT];
     size_t first = 0;
     size_t end = 0;
-    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
+    const size_t pixels = (size_t)currentWidth * currentHeight;
+    if (!runOfGroup(pixels, &first, &end)) {
         return;
     }
     if (get_local_id(0) != 0) {
         return;
     }
 
-    const float2 centre = imageCentre(currentWidth, currentHeight);
+    if (pixels > LARGEST_INDEXED_FRAME) {
+        for (size_t pixel = first; pixel < end; ++pixel) {
+            const size_t y = pixel / currentWidth;
+            const uint x = (uint)(pixel - y * currentWidth);
+            const float2 source = sourcePoint(imageRadius, currentWidth, currentHeight, x, y,
+                                              a0, a1, a2, a3, a4, a5, a6);
+            vstore4(sampleInput(input, currentWidth, currentHeight, source.x, source.y), pixel,
+                    output);
+        }
+        return;
+    }
+
     for (size_t pixel = first; pixel < end;) {
         uint x0 = 0;
         size_t y = 0;
@@ -107,13 +139,10 @@ __kernel void distortion(__global const float* restrict input, __global float* r
         // Source points, and for those between four pixels inside the frame the cell and
         // the weights: arithmetic alone, which vectorises.
         for (uint i = 0; i < count; ++i) {
-            const uint x = x0 + i;
-            const float distance =
-                distanceFromCentre(imageRadius, currentWidth, currentHeight, (int)x, (int)y);
-            const float distanceInOldImage = polynomial(distance, a0, a1, a2, a3, a4, a5, a6);
-            const float factor = distance > 0.0f ? distanceInOldImage / distance : 1.0f;
-            const float px = ((float)x - centre.x) * factor + centre.x;
-            const float py = ((float)y - centre.y) * factor + centre.y;
+            const float2 source = sourcePoint(imageRadius, currentWidth, currentHeight, x0 + i,
+                                              y, a0, a1, a2, a3, a4, a5, a6);
+            const float px = source.x;
+            const float py = source.y;
             sourceX[i] = px;
             sourceY[i] = py;
 
@@ -127,8 +156,7 @@ __kernel void distortion(__global const float* restrict input, __global float* r
             // Only values inside the frame are converted to integers.
             const float cellX = whole ? left : 0.0f;
             const float cellY = whole ? bottom : 0.0f;
-            const size_t cell = ((size_t)(int)cellY * currentWidth + (size_t)(int)cellX) * 4;
-            cells[i] = whole ? cell : NOT_WHOLE;
+            cells[i] = whole ? (uint)(int)cellY * currentWidth + (uint)(int)cellX : NOT_WHOLE;
             weightsLeftTop[i] = (right - px) * (py - bottom);
             weightsRightTop[i] = (px - left) * (py - bottom);
             weightsLeftBottom[i] = (right - px) * (top - py);
@@ -139,9 +167,9 @@ __kernel void distortion(__global const float* restrict input, __global float* r
         const size_t rowStride = (size_t)currentWidth * 4;
         __global float* restrict row = output + pixel * 4;
         for (uint i = 0; i < count; ++i) {
-            const size_t cell = cells[i];
             float4 value;
-            if (cell != NOT_WHOLE) {
+            if (cells[i] != NOT_WHOLE) {
+                const size_t cell = (size_t)cells[i] * 4;
                 const float4 leftTop = weightsLeftTop[i] * vload4(0, input + cell + rowStride);
                 const float4 rightTop =
                     weightsRightTop[i] * vload4(0, input + cell + rowStride + 4);
