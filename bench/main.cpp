@@ -1,5 +1,6 @@
 // Runs every benchmark, then prints each figure of the system beside its peer.
-//   velor_benchmarks [Google Benchmark options, e.g. --benchmark_repetitions=5]
+//   velor_benchmarks [Google Benchmark options, e.g. --benchmark_repetitions=5
+//                    --benchmark_enable_random_interleaving=true]
 
 #include "BenchmarkLens.h"
 #include "ComparisonReporter.h"
