@@ -4,6 +4,7 @@
 #include "cli/ClipOfFrame.h"
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
+#include "core/FrameRequest.h"
 #include "core/RequestDataSource.h"
 #include "foundation/Exception.h"
 #include "host_rules/ChannelGroups.h"
@@ -102,33 +103,31 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
     }
 }
 
+Core::Correction correctionOf(Command command) {
+    switch (command) {
+    case Command::Undistort:
+        return Core::Correction::Undistort;
+    case Command::Distort:
+        return Core::Correction::Distort;
+    case Command::RemoveShading:
+        return Core::Correction::RemoveShading;
+    case Command::AddShading:
+        return Core::Correction::AddShading;
+    case Command::StMap:
+        return Core::Correction::StMap;
+    case Command::ShadingMap:
+        return Core::Correction::ShadingMap;
+    default:
+        throw Exception("The command does not correct frames.");
+    }
+}
+
 } // namespace
 
 FrameCorrector::FrameCorrector(const CommandLineOptions& options, int firstFrame)
     : options_(options), firstFrame_(firstFrame),
       core_(std::make_unique<Core::RequestDataSource>(request_)) {
-    switch (options.command) {
-    case Command::Undistort:
-    case Command::Distort:
-    case Command::StMap:
-        request_.distortion = true;
-        request_.distortionParameter.reverse =
-            options.command == Command::Distort ||
-            (options.command == Command::StMap && options.reverseMap);
-        request_.distortionParameter.outputMap = false;
-        break;
-    case Command::RemoveShading:
-    case Command::AddShading:
-    case Command::ShadingMap:
-        request_.shading = true;
-        request_.shadingParameter.reverse =
-            options.command == Command::AddShading ||
-            (options.command == Command::ShadingMap && options.reverseMap);
-        request_.shadingParameter.outputMap = options.command == Command::ShadingMap;
-        break;
-    default:
-        throw Exception("The command does not correct frames.");
-    }
+    request_.ask(correctionOf(options.command), options.reverseMap);
     request_.correctionFilePath = options.correctionFile;
     request_.recordingFormat = options.recordingFormat;
 }

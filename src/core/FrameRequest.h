@@ -10,6 +10,10 @@
 
 namespace Core {
 
+// The corrections a host that knows its frame up front offers: the image ones,
+// and the maps of the distortion (an ST map) and of the shading.
+enum class Correction { Undistort, Distort, RemoveShading, AddShading, StMap, ShadingMap };
+
 // Everything a host that knows its frame up front (the command-line tool, the
 // Python module) tells the core, answered by RequestDataSource. The job's
 // fields are set once; the frame's fields before each frame.
@@ -21,6 +25,10 @@ struct FrameRequest {
     DistortionCorrectionParameter distortionParameter;
     std::string correctionFilePath;
     std::optional<RecordingFormatDatabase::RecordingFormat> recordingFormat;
+
+    // Asks for `correction` alone. With `reverseMap` a map describes the
+    // opposite correction: the ST map distorts, the shading map adds shading.
+    void ask(Correction correction, bool reverseMap);
 
     // The frame; empty texts count as not known.
     std::string clipFilePath;

@@ -139,26 +139,7 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
     }
 
     const std::lock_guard<std::mutex> lock(mutex_);
-    request_.shading = false;
-    request_.distortion = false;
-    switch (operation) {
-    case Operation::Undistort:
-    case Operation::Distort:
-    case Operation::StMap:
-        request_.distortion = true;
-        request_.distortionParameter.reverse =
-            operation == Operation::Distort || (operation == Operation::StMap && reverseMap);
-        request_.distortionParameter.outputMap = false;
-        break;
-    case Operation::RemoveShading:
-    case Operation::AddShading:
-    case Operation::ShadingMap:
-        request_.shading = true;
-        request_.shadingParameter.reverse = operation == Operation::AddShading ||
-                                            (operation == Operation::ShadingMap && reverseMap);
-        request_.shadingParameter.outputMap = operation == Operation::ShadingMap;
-        break;
-    }
+    request_.ask(operation, reverseMap);
 
     const FrameGeometry geometry = FrameGeometry::ofDataWindow(
         0, 0, placement.formatWidth, placement.formatHeight, placement.originX, placement.originY,

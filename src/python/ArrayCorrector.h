@@ -12,7 +12,7 @@
 #include <vector>
 
 // What the module does, like the tool's commands.
-enum class Operation { Undistort, Distort, RemoveShading, AddShading, StMap, ShadingMap };
+using Operation = Core::Correction;
 
 // A failure with the kind the core gave it.
 class CorrectionFailure : public Exception {
