@@ -37,6 +37,14 @@ INLINE bool runOfGroup(const size_t pixels, size_t* first, size_t* end)
     return true;
 }
 
+// The run of pixels [*first, *end) that this work item renders: false for every item of
+// an idle group, and for all but the first item of an active one. The group's test comes
+// first, so that an idle group leaves as a whole.
+INLINE bool runOfItem(const size_t pixels, size_t* first, size_t* end)
+{
+    return runOfGroup(pixels, first, end) && get_local_id(0) == 0;
+}
+
 // The length of the row segment that starts at `pixel` and ends at the row's end, the
 // run's end or after SEGMENT pixels.
 INLINE uint segmentAt(const size_t pixel, const size_t end, const uint width, uint* x, size_t* y)

@@ -3,7 +3,7 @@
 // The formulas are those of distortion.cl, written as the same expressions, so every
 // value comes out with the same bits; only the distribution of the work differs.
 
-// The run shape (runOfGroup, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
+// The run shape (runOfItem, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
 // which the build puts before this text.
 
 // The cell of a source point whose four pixels do not all lie inside the frame.
@@ -112,10 +112,7 @@ __kernel void distortion(__global const float* restrict input, __global float* r
     size_t first = 0;
     size_t end = 0;
     const size_t pixels = (size_t)currentWidth * currentHeight;
-    if (!runOfGroup(pixels, &first, &end)) {
-        return;
-    }
-    if (get_local_id(0) != 0) {
+    if (!runOfItem(pixels, &first, &end)) {
         return;
     }
 
@@ -194,10 +191,7 @@ __kernel void distortionMap(__global float* restrict output, const uint currentW
 {
     size_t first = 0;
     size_t end = 0;
-    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
-        return;
-    }
-    if (get_local_id(0) != 0) {
+    if (!runOfItem((size_t)currentWidth * currentHeight, &first, &end)) {
         return;
     }
 

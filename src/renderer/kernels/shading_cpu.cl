@@ -4,7 +4,7 @@
 // The formulas are those of shading.cl, written as the same expressions, so every value
 // comes out with the same bits; only the distribution of the work differs.
 
-// The run shape (runOfGroup, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
+// The run shape (runOfItem, segmentAt, SEGMENT, INLINE) comes from cpu_runs.cl,
 // which the build puts before this text.
 
 INLINE float shadingPolynomial(const float x, const float a0, const float a1, const float a2,
@@ -63,10 +63,7 @@ __kernel void shading(__global const float* restrict input, __global float* rest
     __local float factors[SEGMENT];
     size_t first = 0;
     size_t end = 0;
-    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
-        return;
-    }
-    if (get_local_id(0) != 0) {
+    if (!runOfItem((size_t)currentWidth * currentHeight, &first, &end)) {
         return;
     }
 
@@ -110,10 +107,7 @@ __kernel void shadingMap(__global float* restrict output, const uint currentWidt
     __local float factors[SEGMENT];
     size_t first = 0;
     size_t end = 0;
-    if (!runOfGroup((size_t)currentWidth * currentHeight, &first, &end)) {
-        return;
-    }
-    if (get_local_id(0) != 0) {
+    if (!runOfItem((size_t)currentWidth * currentHeight, &first, &end)) {
         return;
     }
 
