@@ -1,0 +1,7 @@
+#include "foundation/Version.h"
+
+namespace Version {
+
+const char* text() { return VELOR_VERSION; }
+
+} // namespace Version
