@@ -4,6 +4,7 @@
 #include "DDImage/Knobs.h"
 #include "DDImageStandIn/StandInKnob.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -82,6 +83,8 @@ const int maximumKnobChangedDepth = 16;
 
 thread_local int knobChangedDepth = 0;
 
+std::atomic<int> terminalModes{0};
+
 // Tasks that worker threads hand to the main thread.
 struct MainThreadQueue {
     std::mutex access;
@@ -127,6 +130,18 @@ DD::Image::Op* Node::inputOp(int index) const {
         return nullptr;
     }
     return inputs_[static_cast<size_t>(index)]->op();
+}
+
+Node::TerminalMode::TerminalMode() {
+    ++terminalModes;
+}
+
+Node::TerminalMode::~TerminalMode() {
+    --terminalModes;
+}
+
+bool Node::inTerminalMode() {
+    return terminalModes > 0;
 }
 
 bool Node::runningKnobChanged() {
@@ -259,6 +274,9 @@ const std::string& Node::errorMessage() const {
 }
 
 bool Node::updateUI() {
+    if (inTerminalMode()) {
+        throw std::logic_error("updateUI in terminal mode: there is no panel to refresh");
+    }
     const bool result = firstOp_->updateUI(firstOp_->outputContext());
     storeKnobValues();
     return result;
@@ -278,6 +296,10 @@ void Node::knobValueChanged(DDImageStandIn::StandInKnob& knob) {
         throw std::logic_error("knob_changed keeps changing \"" + knob.name() + "\"");
     }
     storeKnobValues();
+    if (inTerminalMode()) {
+        op_->invalidate();
+        return;
+    }
     ++knobChangedDepth;
     try {
         firstOp_->knob_changed(&knob);

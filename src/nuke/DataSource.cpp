@@ -102,6 +102,6 @@ bool DataSource::recordingFormat(RecordingFormatDatabase::RecordingFormat& forma
     format.sensorHeight = node_->imageAreaHeight();
     format.pixelWidth = nonNegative(node_->clipWidth());
     format.pixelHeight = nonNegative(node_->clipHeight());
-    format.sensorRadius = node_->imageDiameter() / 2.0F;
+    format.sensorRadius = static_cast<float>(node_->imageDiameter() / 2.0);
     return true;
 }

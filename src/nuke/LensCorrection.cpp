@@ -92,9 +92,6 @@ const char* const imageDiameterTooltip =
     "This is the physical diameter of the sub-area of the sensor covered by the recording "
     "format.";
 
-// The diagonal of 36 x 24 mm.
-const double maximumImageDiameter = 43.26661682128906;
-
 const char* const missingBriefDescription =
     "An issue did occur, but the issue description could not be retrieved. Please contact the "
     "developer.";
@@ -255,26 +252,26 @@ void LensCorrection::knobs(DD::Image::Knob_Callback f) {
     Tooltip(f, tooltipOr(tooltips, manualSelectionKnob, manualSelectionTooltip));
     BeginGroup(f, imageAreaSizeGroup, "Image Area Size");
     Float_knob(f, &imageAreaWidth_, imageAreaWidthKnob, "Width [mm]");
-    SetRange(f, 0, 36);
+    SetRange(f, 0, ManualRecordingFormat::largestImageAreaSide);
     SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
     Tooltip(f, tooltipOr(tooltips, imageAreaWidthKnob, imageAreaWidthTooltip));
     Float_knob(f, &imageAreaHeight_, imageAreaHeightKnob, "Height [mm]");
-    SetRange(f, 0, 24);
+    SetRange(f, 0, ManualRecordingFormat::largestImageAreaSide);
     SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
     Tooltip(f, tooltipOr(tooltips, imageAreaHeightKnob, imageAreaHeightTooltip));
     EndGroup(f);
     BeginGroup(f, clipResolutionGroup, "Clip Resolution");
     Int_knob(f, &clipWidth_, clipWidthKnob, "Width [px]");
-    SetRange(f, 0, 7680);
+    SetRange(f, 0, ManualRecordingFormat::largestClipSide);
     SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
     Tooltip(f, tooltipOr(tooltips, clipWidthKnob, clipWidthTooltip));
     Int_knob(f, &clipHeight_, clipHeightKnob, "Height [px]");
-    SetRange(f, 0, 4320);
+    SetRange(f, 0, ManualRecordingFormat::largestClipSide);
     SetFlags(f, Knob::FORCE_RANGE | Knob::NO_ANIMATION);
     Tooltip(f, tooltipOr(tooltips, clipHeightKnob, clipHeightTooltip));
     EndGroup(f);
     Float_knob(f, &imageDiameter_, imageDiameterKnob, "Image Diameter [mm]");
-    SetRange(f, 0, maximumImageDiameter);
+    SetRange(f, 0, ManualRecordingFormat::largestImageDiameter);
     SetFlags(f, Knob::FORCE_RANGE | Knob::DISABLED | Knob::NO_ANIMATION);
     Tooltip(f, tooltipOr(tooltips, imageDiameterKnob, imageDiameterTooltip));
     EndGroup(f);
@@ -678,7 +675,16 @@ void LensCorrection::updateValueOfRecordingFormatKnobs(std::string& failure) {
     }
     // The derived side serves the diameter only: the controls keep what the user typed.
     setKnobValue(imageDiameterKnob,
-                 ManualRecordingFormat::imageDiameter(
-                     knobValue(imageAreaWidthKnob), knobValue(imageAreaHeightKnob),
-                     knobValue(clipWidthKnob), knobValue(clipHeightKnob)));
+                 manualImageDiameter(knobValue(imageAreaWidthKnob), knobValue(imageAreaHeightKnob),
+                                     knobValue(clipWidthKnob), knobValue(clipHeightKnob)));
+}
+
+double LensCorrection::manualImageDiameter(double width, double height, double clipWidth,
+                                           double clipHeight) {
+    return std::min(ManualRecordingFormat::imageDiameter(width, height, clipWidth, clipHeight),
+                    ManualRecordingFormat::largestImageDiameter);
+}
+
+double LensCorrection::imageDiameter() const {
+    return manualImageDiameter(imageAreaWidth_, imageAreaHeight_, clipWidth_, clipHeight_);
 }

@@ -67,7 +67,10 @@ public:
     float imageAreaHeight() const { return imageAreaHeight_; }
     int clipWidth() const { return clipWidth_; }
     int clipHeight() const { return clipHeight_; }
-    float imageDiameter() const { return imageDiameter_; }
+    // The diameter of the manual format, derived from the values that the
+    // controls hold now: scripts and terminal renders set them without the
+    // panel's refresh of the diameter control.
+    double imageDiameter() const;
     // The frame size that validation derived from the input's box and format.
     int frameWidthWithOriginalAspectRatio() const { return frameWidthWithOriginalAspectRatio_; }
     int frameHeightWithOriginalAspectRatio() const { return frameHeightWithOriginalAspectRatio_; }
@@ -101,6 +104,8 @@ private:
     void updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfRecordingFormatKnobs(std::string& failure);
+    static double manualImageDiameter(double width, double height, double clipWidth,
+                                      double clipHeight);
     double knobValue(const char* name) const;
     void setKnobValue(const char* name, double value);
 

@@ -142,3 +142,24 @@ TEST_F(DataSourceTest, RecordingFormatComesFromTheControlsWhenSelectedByHand) {
     EXPECT_EQ(format.pixelWidth, 4096U);
     EXPECT_FLOAT_EQ(format.sensorRadius, 27.06F / 2.0F);
 }
+
+// A script rendered in a terminal (nuke -x) never calls the UI callbacks: the diameter used for
+// the render follows from the values the script set, not from what the panel last showed.
+TEST_F(DataSourceTest, ManualFormatSetByAScriptWithoutPanelUsesItsOwnDiameter) {
+    const Node::TerminalMode terminal;
+    setKnob(*node, "recordingFormat::manualSelection", 1);
+    setKnob(*node, "recordingFormat::imageAreaSize::width", 24.89);
+    setKnob(*node, "recordingFormat::imageAreaSize::height", 18.66);
+    setKnob(*node, "recordingFormat::clipResolution::width", 4448);
+    setKnob(*node, "recordingFormat::clipResolution::height", 3096);
+    RecordingFormatDatabase::RecordingFormat format;
+    ASSERT_TRUE(source.recordingFormat(format));
+    EXPECT_FLOAT_EQ(format.sensorRadius, 31.11F / 2.0F);
+    EXPECT_EQ(NodeScript::knobValue(*node, "recordingFormat::imageDiameter"), 0)
+        << "no panel: the control is not refreshed";
+
+    // Only the width given: the height follows from the clip's aspect ratio.
+    setKnob(*node, "recordingFormat::imageAreaSize::height", 0);
+    ASSERT_TRUE(source.recordingFormat(format));
+    EXPECT_FLOAT_EQ(format.sensorRadius, 30.33F / 2.0F);
+}

@@ -1,6 +1,11 @@
 #include "NodeScript.h"
 
+#include "recording_format_database/CsvStringBasedRecordingFormatDatabase.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
 
 #include <algorithm>
 #include <string>
@@ -84,7 +89,7 @@ TEST_P(NodeControlsTest, OverscanAmountAndRemainingResolutionFollowEachOther) {
 }
 
 // A missing side of the image area follows from the clip's aspect ratio for the diameter only;
-// values beyond the controls' forced ranges (36 x 24 mm, 7680 x 4320 px) are clamped.
+// values beyond the controls' forced ranges (70 x 70 mm, 16384 x 16384 px) are clamped.
 TEST_P(NodeControlsTest, ManualFormatDerivesTheDiameterFromTheClipAspectRatio) {
     setKnob(*node, "recordingFormat::manualSelection", 1);
     const struct {
@@ -93,7 +98,10 @@ TEST_P(NodeControlsTest, ManualFormatDerivesTheDiameterFromTheClipAspectRatio) {
         double clipWidth;
         double clipHeight;
         double diameter;
-    } cases[] = {{24, 0, 4096, 2160, 27.13}, {24, 0, 4096, 0, 0}, {40, 30, 9000, 5000, 43.2666}};
+    } cases[] = {{24, 0, 4096, 2160, 27.13},
+                 {24, 0, 4096, 0, 0},
+                 {54.12, 25.58, 6560, 3100, 59.86}, // ALEXA 65 open gate
+                 {80, 30, 20000, 5000, 76.16}};
     for (const auto& format : cases) {
         setKnob(*node, "recordingFormat::imageAreaSize::width", format.width);
         setKnob(*node, "recordingFormat::imageAreaSize::height", format.height);
@@ -103,11 +111,58 @@ TEST_P(NodeControlsTest, ManualFormatDerivesTheDiameterFromTheClipAspectRatio) {
         EXPECT_NEAR(knobValue(*node, "recordingFormat::imageDiameter"), format.diameter, 1e-4)
             << format.width << " x " << format.height;
         EXPECT_EQ(knobValue(*node, "recordingFormat::imageAreaSize::height"),
-                  std::min(format.height, 24.0))
+                  std::min(format.height, 70.0))
             << "the controls keep what was typed";
     }
-    EXPECT_EQ(knobValue(*node, "recordingFormat::clipResolution::width"), 7680);
+    EXPECT_EQ(knobValue(*node, "recordingFormat::imageAreaSize::width"), 70);
+    EXPECT_EQ(knobValue(*node, "recordingFormat::clipResolution::width"), 16384);
     EXPECT_FALSE(node->firstOp()->hasError());
+}
+
+// Every format of the compiled-in table, and sensors up to 70 mm and 16384 px, can be entered and
+// shown without clamping.
+TEST_P(NodeControlsTest, ManualRangesHoldEveryFormatOfTheTable) {
+    const auto maximum = [this](const char* name) {
+        const DDImageStandIn::StandInKnob* knob = node->standInKnob(name);
+        EXPECT_TRUE(knob->hasRange() && knob->flag(DD::Image::Knob::FORCE_RANGE)) << name;
+        EXPECT_EQ(knob->rangeMinimum(), 0.0) << name;
+        return knob->rangeMaximum();
+    };
+    const double width = maximum("recordingFormat::imageAreaSize::width");
+    const double height = maximum("recordingFormat::imageAreaSize::height");
+    const double clipWidth = maximum("recordingFormat::clipResolution::width");
+    const double clipHeight = maximum("recordingFormat::clipResolution::height");
+    const double diameter = maximum("recordingFormat::imageDiameter");
+    EXPECT_GE(std::min(width, height), 70.0);
+    EXPECT_GE(std::min(clipWidth, clipHeight), 16384.0);
+    EXPECT_GE(diameter, std::hypot(70.0, 70.0));
+
+    const auto* table =
+        RecordingFormatDatabase::CsvStringBasedRecordingFormatDatabase::sharedInstance();
+    std::vector<std::string> manufacturers;
+    table->cameraManufacturers(manufacturers);
+    size_t formats = 0;
+    std::vector<std::string> clamped;
+    for (const std::string& manufacturer : manufacturers) {
+        std::vector<std::string> models;
+        table->cameraModels(manufacturer, models);
+        for (const std::string& model : models) {
+            std::map<std::string, RecordingFormatDatabase::RecordingFormat> byName;
+            table->recordingFormats(manufacturer, model, byName);
+            for (const auto& entry : byName) {
+                const RecordingFormatDatabase::RecordingFormat& format = entry.second;
+                ++formats;
+                if (format.sensorWidth > width || format.sensorHeight > height ||
+                    format.pixelWidth > clipWidth || format.pixelHeight > clipHeight ||
+                    2.0 * format.sensorRadius > diameter) {
+                    clamped.push_back(manufacturer + " " + model + " " + entry.first);
+                }
+            }
+        }
+    }
+    EXPECT_GT(formats, 2000U);
+    EXPECT_TRUE(clamped.empty()) << clamped.size() << " formats do not fit, the first "
+                                 << clamped.front();
 }
 
 INSTANTIATE_TEST_SUITE_P(BothNodes, NodeControlsTest,

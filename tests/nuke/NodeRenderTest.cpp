@@ -232,12 +232,12 @@ TEST_F(NodeRenderTest, AFailedRenderLeavesTheInputInThePlane) {
     }
 }
 
-// The large-format sensor (36.7 x 25.54 mm) exceeds the forced ranges of the controls.
+// A large-format sensor (36.7 x 25.54 mm) is shown as it is, not clamped to 36 x 24 mm.
 TEST_F(NodeRenderTest, RecordingFormatControlsShowWhatTheCorrectionDataYields) {
     const char* const names[] = {"recordingFormat::imageAreaSize::height",
                                  "recordingFormat::clipResolution::width",
                                  "recordingFormat::imageDiameter"};
-    const double expected[] = {24, 4448, 43.2666};
+    const double expected[] = {25.54, 4448, 44.71};
     const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
     EXPECT_TRUE(node->updateUI());
     EXPECT_FALSE(node->firstOp()->hasError()) << "the UI callbacks' operator";

@@ -33,6 +33,18 @@ public:
     }
     static std::unique_ptr<Node> adopt(const std::function<DD::Image::Op*(Node*)>& build);
 
+    // While one lives, scripts run as in a terminal render (nuke -x): there is no panel, so
+    // knob values set by a script reach the operators without knob_changed, and updateUI is
+    // never called.
+    class TerminalMode {
+    public:
+        TerminalMode();
+        ~TerminalMode();
+        TerminalMode(const TerminalMode&) = delete;
+        TerminalMode& operator=(const TerminalMode&) = delete;
+    };
+    static bool inTerminalMode();
+
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
     ~Node();
@@ -73,6 +85,7 @@ public:
     static bool waitForTasksFromWorkers(size_t count);
     static bool runningKnobChanged();
     const std::string& errorMessage() const;
+    // The panel's refresh; throws in terminal mode, where there is none.
     bool updateUI();
     // A fresh hash with what the operator appends.
     DD::Image::Hash hash() const;
