@@ -5,6 +5,7 @@
 #include "DDImage/Knob.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ManualRecordingFormat.h"
+#include "host_rules/StMapValues.h"
 #include "recording_format_database/RecordingFormat.h"
 
 #include <boost/date_time/posix_time/posix_time.hpp>
@@ -170,6 +171,24 @@ std::string microsecondsSinceEpochInLocalTime() {
     using namespace boost::posix_time;
     const ptime epoch(boost::gregorian::date(1970, 1, 1));
     return std::to_string((microsec_clock::local_time() - epoch).total_microseconds());
+}
+
+// The ST map of a frame over the box, rows from the bottom as the host keeps them: the
+// mapping's rows run from the top of the box.
+void fillStMap(const Core::DistortionMapping& mapping, const DD::Image::Format& format,
+               const DD::Image::Box& box, std::vector<float>& frame) {
+    const auto marginX = static_cast<std::uint32_t>(std::max(format.x() - box.x(), 0));
+    const auto marginY = static_cast<std::uint32_t>(std::max(box.t() - format.t(), 0));
+    const auto width = static_cast<std::uint32_t>(std::max(format.w(), 1));
+    const auto height = static_cast<std::uint32_t>(std::max(format.h(), 1));
+    const size_t boxWidth = static_cast<size_t>(std::max(box.w(), 0));
+    for (int row = 0; row < box.h(); ++row) {
+        for (int column = 0; column < box.w(); ++column) {
+            const size_t pixel = static_cast<size_t>(row) * boxWidth + static_cast<size_t>(column);
+            StMapValues::at(mapping, width, height, marginX, marginY, column, box.h() - 1 - row,
+                            &frame[pixel * 4]);
+        }
+    }
 }
 
 // Texts of the host's knob callbacks must stay alive during the call only.
@@ -414,12 +433,14 @@ void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& fail
     foreach (z, channels) {
         planeChannels.push_back(z);
     }
-    const bool colourOnly = answers.shading;
+    // An ST map fills the four roles of a layer; other channels pass through.
+    const bool stMap = answers.distortion && answers.distortionParameter.outputMap;
+    const bool colourOnly = answers.shading || stMap;
     std::vector<int> slots(planeChannels.size(), -1);
     bool used[4] = {false, false, false, false};
     for (size_t i = 0; i < planeChannels.size(); ++i) {
         const int slot = slotOfRole(planeChannels[i]);
-        if (slot >= 0 && !(colourOnly && slot == alphaSlot) && !used[slot]) {
+        if (slot >= 0 && !(answers.shading && slot == alphaSlot) && !used[slot]) {
             slots[i] = slot;
             used[slot] = true;
         }
@@ -470,8 +491,16 @@ void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& fail
         const bool map = outputType_ == outputTypeMap;
         const std::lock_guard<std::mutex> lock(renderCore_.access);
         renderCore_.answers->replay(answers);
-        rendered = renderCore_.core.render(map ? nullptr : frame.data(), corrected.data(),
-                                           frame.size() * sizeof(float));
+        if (stMap) {
+            Core::DistortionMapping mapping;
+            rendered = renderCore_.core.distortionMapping(mapping);
+            if (rendered) {
+                fillStMap(mapping, info_.format(), box, corrected);
+            }
+        } else {
+            rendered = renderCore_.core.render(map ? nullptr : frame.data(), corrected.data(),
+                                               frame.size() * sizeof(float));
+        }
         if (!rendered) {
             failure = reportedCoreError(renderCore_.core);
         }

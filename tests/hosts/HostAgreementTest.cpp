@@ -111,4 +111,44 @@ TEST(HostAgreement, NodeAndToolGrowTheSamePlateToTheSameFrame) {
     }
 }
 
+// The distortion node's hidden "STMap" output and the tool's stmap of the same plate hold the
+// same map, value for value; the node's rows run from the bottom, the file's from the top.
+TEST(HostAgreement, NodeAndToolWriteTheSameStMap) {
+    const NodeScript::ClipDirectory clip;
+    const TemporaryDirectory scratch;
+    const std::unique_ptr<Node> read = clip.read();
+    NodeScript::reader(*read).metadata().setData("input/timecode", "10:00:00:00");
+    const std::unique_ptr<Node> node = NodeScript::correctionNode("VelorLensDistortionCorrection");
+    node->setInput(0, read.get());
+    node->setInput(1, read.get());
+    NodeScript::setKnob(*node, "outputType", 1);
+    const DD::Image::ImagePlane map = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    const DD::Image::Box box = node->iop()->info().box();
+
+    OIIO::ImageSpec plateLayout(144, 100, 4, OIIO::TypeDesc::FLOAT);
+    const std::string input = scratch / "plate.exr";
+    const std::string output = scratch / "stmap.exr";
+    ASSERT_TRUE(OIIO::ImageBuf(plateLayout).write(input));
+    const ToolRun run = runProgram(VELOR_CLI_PATH,
+                                   {"stmap", input, output, "--correction-file",
+                                    (clip.root() / "day1" / "A001C003.vlcf").string(), "--clip",
+                                    clip.clipPath(), "--quiet"},
+                                   scratch);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    const OIIO::ImageBuf written(output);
+    const OIIO::ImageSpec& layout = written.nativespec();
+    ASSERT_EQ((Box{layout.x, layout.y, layout.width, layout.height}),
+              (Box{box.x(), 100 - box.t(), box.w(), box.h()}));
+    size_t different = 0;
+    for (int y = box.y(); y < box.t(); ++y) {
+        for (int x = box.x(); x < box.r(); ++x) {
+            for (int c = 0; c < 4; ++c) {
+                different += written.getchannel(x, 99 - y, 0, c) == map.at(x, y, c) ? 0 : 1;
+            }
+        }
+    }
+    EXPECT_EQ(different, 0U);
+}
+
 } // namespace

@@ -379,3 +379,40 @@ TEST_F(NodeRenderTest, ACgFrameKeepsItsLayersAlignedWhileTheMainThreadWorks) {
         EXPECT_EQ(wrong, 0U);
     }
 }
+
+// The distortion node's hidden "STMap" output, set from a script, is the ST map of the
+// undistortion in the convention of Nuke's STMap node: sampling the input where the map points
+// gives the undistorted picture. The input is linear in x and y, so bilinear sampling is exact.
+TEST_F(NodeRenderTest, TheStMapOutputPointsWhereTheUndistortionSamples) {
+    const std::unique_ptr<Node> image = connected("VelorLensDistortionCorrection");
+    const DD::Image::ImagePlane undistorted = image->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(image->op()->hasError()) << image->errorMessage();
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    setKnob(*node, "outputType", 1);
+    const DD::Image::ImagePlane map = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    const DD::Image::Box box = node->iop()->info().box();
+    ASSERT_EQ(box, image->iop()->info().box());
+
+    size_t compared = 0;
+    double worst = 0.0;
+    for (int y = box.y(); y < box.t(); ++y) {
+        for (int x = box.x(); x < box.r(); ++x) {
+            EXPECT_EQ(map.at(x, y, 2), 0.0F);
+            EXPECT_EQ(map.at(x, y, 3), 1.0F);
+            // Pixel centres lie at half-integers of s x width and t x height.
+            const double sourceX = map.at(x, y, 0) * 144.0 - 0.5;
+            const double sourceY = map.at(x, y, 1) * 100.0 - 0.5;
+            if (sourceX < 1 || sourceX > 142 || sourceY < 1 || sourceY > 98) {
+                continue;
+            }
+            ++compared;
+            for (int c = 0; c < 4; ++c) {
+                const double expected = 0.1 + 0.004 * sourceX + 0.003 * sourceY + 0.05 * c;
+                worst = std::max(worst, std::fabs(undistorted.at(x, y, c) - expected));
+            }
+        }
+    }
+    EXPECT_GT(compared, 144U * 100U / 2);
+    EXPECT_LT(worst, 2e-4) << "the map and the undistortion sample different points";
+}
