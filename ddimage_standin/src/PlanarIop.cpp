@@ -3,6 +3,7 @@
 #include "DDImage/Read.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace DD {
 namespace Image {
@@ -44,9 +45,49 @@ void PlanarIop::_request(int x, int y, int r, int t, ChannelMask channels, int c
     requests.doRequest();
 }
 
-// The stand-in renders the requested plane in one piece.
+// The stand-in renders the requested plane in one piece. An operator that renders full planes
+// gets whole layers, as the host hands them: each layer that the requested channels belong to,
+// with all of its channels that the operator outputs, and the requested ones are copied out.
 void PlanarIop::doFetchPlane(ImagePlane& plane) {
-    renderStripe(plane);
+    const ChannelSet requested = plane.channels();
+    if (!renderFullPlanes()) {
+        renderStripe(plane);
+        return;
+    }
+    ChannelSet done;
+    foreach (channel, requested) {
+        if (done & ChannelSet(channel)) {
+            continue;
+        }
+        const std::string layer = getLayerName(channel);
+        ChannelSet wholeLayer;
+        foreach (member, info_.channels()) {
+            if (layer == getLayerName(member)) {
+                wholeLayer += member;
+            }
+        }
+        wholeLayer += channel;
+        if (wholeLayer == requested) {
+            renderStripe(plane);
+            return;
+        }
+        ImagePlane layerPlane(plane.bounds(), plane.packed(), wholeLayer);
+        layerPlane.makeWritable();
+        renderStripe(layerPlane);
+        foreach (member, requested) {
+            if (!(wholeLayer & ChannelSet(member))) {
+                continue;
+            }
+            const int from = layerPlane.chanNo(member);
+            const int to = plane.chanNo(member);
+            for (int y = plane.bounds().y(); y < plane.bounds().t(); ++y) {
+                for (int x = plane.bounds().x(); x < plane.bounds().r(); ++x) {
+                    plane.writableAt(x, y, to) = layerPlane.at(x, y, from);
+                }
+            }
+            done += member;
+        }
+    }
 }
 
 ImagePlane PlanarIop::renderStripe(size_t stripe, const ChannelSet& m) {

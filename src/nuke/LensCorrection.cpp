@@ -395,13 +395,25 @@ void LensCorrection::validateOutputBox(std::string& failure) {
     setBox(geometry.grownTo(finalWidth, finalHeight));
 }
 
-// The core corrects whole frames, so every plane reads the input over the whole output box.
+// The core corrects whole frames, so every plane reads the input over the whole output box; and
+// the host hands over whole layers (renderFullPlanes), so every channel of a layer of which any
+// channel is asked for is read.
 void LensCorrection::getRequests(const DD::Image::Box& /*box*/,
                                  const DD::Image::ChannelSet& channels, int count,
                                  DD::Image::RequestOutput& reqData) const {
-    if (isImageInputConnected()) {
-        reqData.request(imageInput(), info_.box(), channels, count);
+    if (!isImageInputConnected()) {
+        return;
     }
+    DD::Image::ChannelSet layers = channels;
+    foreach (channel, channels) {
+        const std::string layer = DD::Image::getLayerName(channel);
+        foreach (member, info_.channels()) {
+            if (layer == DD::Image::getLayerName(member)) {
+                layers += member;
+            }
+        }
+    }
+    reqData.request(imageInput(), info_.box(), layers, count);
 }
 
 void LensCorrection::renderStripe(DD::Image::ImagePlane& plane) {

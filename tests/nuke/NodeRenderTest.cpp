@@ -416,3 +416,36 @@ TEST_F(NodeRenderTest, TheStMapOutputPointsWhereTheUndistortionSamples) {
     EXPECT_GT(compared, 144U * 100U / 2);
     EXPECT_LT(worst, 2e-4) << "the map and the undistortion sample different points";
 }
+
+// The host asks for any subset of a layer's channels and, with renderFullPlanes, hands the node
+// the whole layer: asking for red alone gives the red of the full correction.
+TEST_F(NodeRenderTest, AnySubsetOfALayersChannelsRenders) {
+    for (const char* className : {"VelorLensDistortionCorrection", "VelorLensShadingCorrection"}) {
+        SCOPED_TRACE(className);
+        const std::unique_ptr<Node> whole = connected(className);
+        const DD::Image::ImagePlane rgba = whole->render(DD::Image::Mask_RGBA);
+        ASSERT_FALSE(whole->op()->hasError()) << whole->errorMessage();
+        for (const DD::Image::ChannelSet& subset :
+             {DD::Image::ChannelSet(DD::Image::Chan_Red),
+              DD::Image::ChannelSet(DD::Image::Chan_Green) + DD::Image::Chan_Alpha}) {
+            const std::unique_ptr<Node> node = connected(className);
+            const DD::Image::ImagePlane plane = node->render(subset);
+            ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+            const DD::Image::Box box = node->iop()->info().box();
+            size_t different = 0;
+            int index = 0;
+            foreach (channel, subset) {
+                for (int y = box.y(); y < box.t(); ++y) {
+                    for (int x = box.x(); x < box.r(); ++x) {
+                        different +=
+                            plane.at(x, y, index) == rgba.at(x, y, static_cast<int>(channel) - 1)
+                                ? 0
+                                : 1;
+                    }
+                }
+                ++index;
+            }
+            EXPECT_EQ(different, 0U);
+        }
+    }
+}
