@@ -94,6 +94,18 @@ struct MainThreadQueue {
     bool serving = false;
 };
 
+struct ScriptState {
+    std::mutex access;
+    Node::ScriptInterpreter interpreter;
+    std::recursive_mutex lock;
+    std::string result;
+};
+
+ScriptState& scriptState() {
+    static ScriptState state;
+    return state;
+}
+
 MainThreadQueue& mainThreadQueue() {
     static MainThreadQueue queue;
     return queue;
@@ -130,6 +142,32 @@ DD::Image::Op* Node::inputOp(int index) const {
         return nullptr;
     }
     return inputs_[static_cast<size_t>(index)]->op();
+}
+
+void Node::setScriptInterpreter(ScriptInterpreter interpreter) {
+    ScriptState& state = scriptState();
+    const std::lock_guard<std::mutex> lock(state.access);
+    state.interpreter = std::move(interpreter);
+}
+
+bool Node::runScript(const std::string& command, bool python) {
+    ScriptState& state = scriptState();
+    state.lock.lock();
+    ScriptInterpreter interpreter;
+    {
+        const std::lock_guard<std::mutex> lock(state.access);
+        interpreter = state.interpreter;
+    }
+    state.result.clear();
+    return interpreter && interpreter(command, python, state.result);
+}
+
+const char* Node::scriptResult() {
+    return scriptState().result.c_str();
+}
+
+void Node::unlockScript() {
+    scriptState().lock.unlock();
 }
 
 Node::TerminalMode::TerminalMode() {

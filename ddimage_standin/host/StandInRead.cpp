@@ -3,6 +3,12 @@
 #include "DDImage/Knobs.h"
 #include "DDImageStandIn/Node.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <string>
+#include <utility>
+
 namespace DDImageStandIn {
 
 StandInRead::StandInRead(Node* node) : Read(node) {}
@@ -22,22 +28,80 @@ void StandInRead::knobs(DD::Image::Knob_Callback f) {
     File_knob(f, &proxy_, "proxy", "proxy", DD::Image::Read_File_Proxy);
 }
 
+namespace {
+
+std::string padded(int number, size_t width) {
+    std::string digits = std::to_string(number < 0 ? -number : number);
+    digits.insert(0, width > digits.size() ? width - digits.size() : 0, '0');
+    return (number < 0 ? "-" : "") + digits;
+}
+
+bool isNameCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// A file name pattern as the host expands it for a frame and a view.
+std::string expanded(const std::string& pattern, int frame, const std::string& view) {
+    std::string name;
+    for (size_t i = 0; i < pattern.size();) {
+        const char c = pattern[i];
+        if (c == '#') {
+            const size_t end = std::min(pattern.find_first_not_of('#', i), pattern.size());
+            name += padded(frame, end - i);
+            i = end;
+        } else if (c == '%' && i + 1 < pattern.size() &&
+                   (pattern[i + 1] == 'V' || pattern[i + 1] == 'v')) {
+            name += pattern[i + 1] == 'V' ? view : view.substr(0, 1);
+            i += 2;
+        } else if (c == '%') {
+            size_t end = i + 1;
+            while (end < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[end]))) {
+                ++end;
+            }
+            if (end < pattern.size() && pattern[end] == 'd') {
+                name +=
+                    padded(frame, end > i + 1 ? std::stoul(pattern.substr(i + 1, end - i - 1)) : 0);
+                i = end + 1;
+            } else {
+                name += pattern[i++];
+            }
+        } else if (c == '$') {
+            const bool braced = i + 1 < pattern.size() && pattern[i + 1] == '{';
+            size_t start = i + (braced ? 2 : 1);
+            size_t end = start;
+            while (end < pattern.size() && isNameCharacter(pattern[end])) {
+                ++end;
+            }
+            const char* value = std::getenv(pattern.substr(start, end - start).c_str());
+            name += value != nullptr ? value : "";
+            i = braced && end < pattern.size() && pattern[end] == '}' ? end + 1 : end;
+        } else {
+            name += pattern[i++];
+        }
+    }
+    return name;
+}
+
+} // namespace
+
 void StandInRead::setFiles(const std::string& file, const std::string& proxy, int frame,
                            bool proxyMode) {
     knob("file")->set_text(file.c_str());
     knob("proxy")->set_text(proxy.c_str());
     frame_for_reader(frame);
-    // The host expands "#" runs; that is all the stand-in does.
-    std::string name = proxyMode && !proxy.empty() ? proxy : file;
-    const size_t hashes = name.find('#');
-    if (hashes != std::string::npos) {
-        const size_t end = name.find_first_not_of('#', hashes);
-        const size_t width = (end == std::string::npos ? name.size() : end) - hashes;
-        std::string number = std::to_string(frame);
-        number.insert(0, width > number.size() ? width - number.size() : 0, '0');
-        name.replace(hashes, width, number);
-    }
-    filename(name.c_str());
+    const std::string& view = views_.at(static_cast<size_t>(outputContext().view()));
+    filename(expanded(proxyMode && !proxy.empty() ? proxy : file, frame, view).c_str());
+}
+
+void StandInRead::setViews(std::vector<std::string> names, int current) {
+    views_ = std::move(names);
+    DD::Image::OutputContext context = outputContext();
+    context.setView(current);
+    setOutputContext(context);
+}
+
+std::string StandInRead::evaluatedFile(int frame, int view) const {
+    return expanded(knob("file")->get_text(), frame, views_.at(static_cast<size_t>(view)));
 }
 
 void StandInRead::setFrameRange(int first, int last, int offset) {

@@ -42,6 +42,22 @@ Op* Op::node_input(int n, GenerateType) const {
     return node_ != nullptr ? node_->inputOp(n) : nullptr;
 }
 
+std::string Op::node_name() const {
+    return node_ != nullptr ? node_->name() : std::string();
+}
+
+bool Op::script_command(const char* command, bool py, bool /*eval*/) const {
+    return Node::runScript(command != nullptr ? command : "", py);
+}
+
+const char* Op::script_result(bool /*py*/) {
+    return Node::scriptResult();
+}
+
+void Op::script_unlock() {
+    Node::unlockScript();
+}
+
 Op* Op::firstOp() const {
     return node_ != nullptr ? node_->firstOp() : const_cast<Op*>(this);
 }

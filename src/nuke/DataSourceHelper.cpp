@@ -6,9 +6,6 @@
 #include "nuke/LensCorrection.h"
 #include "nuke/ReadNodeMetadata.h"
 
-#include <cctype>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace DataSourceHelper {
@@ -18,50 +15,42 @@ namespace {
 // More steps than any script has operators: a cycle in the graph ends the search.
 const int maximumSearchSteps = 100000;
 
-// The frame number written into a file name pattern: runs of "#" and printf's
-// "%d" and "%0Nd", as the host writes them.
-std::string withFrameNumber(const std::string& pattern, int frame) {
-    std::string name;
-    for (size_t i = 0; i < pattern.size();) {
-        size_t width = 0;
-        size_t length = 0;
-        if (pattern[i] == '#') {
-            length = pattern.find_first_not_of('#', i);
-            length = (length == std::string::npos ? pattern.size() : length) - i;
-            width = length;
-        } else if (pattern[i] == '%') {
-            size_t end = i + 1;
-            while (end < pattern.size() && std::isdigit(static_cast<unsigned char>(pattern[end]))) {
-                ++end;
-            }
-            if (end < pattern.size() && pattern[end] == 'd') {
-                width = end > i + 1 ? static_cast<size_t>(std::atoi(pattern.c_str() + i + 1)) : 0;
-                length = end + 1 - i;
-            }
-        }
-        if (length == 0) {
-            name += pattern[i++];
-            continue;
-        }
-        std::string number = std::to_string(frame < 0 ? -frame : frame);
-        number.insert(0, width > number.size() ? width - number.size() : 0, '0');
-        name += (frame < 0 ? "-" : "") + number;
-        i += length;
-    }
-    return name;
-}
-
-// The full-resolution file of the current frame. In proxy mode the Read's
-// filename() names the proxy file, so the name comes from its "file" knob;
-// empty where that knob gives no plain absolute path (an expression, say).
-std::string fullResolutionFileName(DD::Image::Read& read) {
-    const DD::Image::Knob* file = read.knob("file");
-    const char* text = file != nullptr ? file->get_text() : nullptr;
-    if (text == nullptr || *text == '\0' || std::strchr(text, '[') != nullptr) {
+// The host's evaluation of the Read's "file" knob (the full-resolution file) for the file
+// frame and view being read, through its Python: the host expands views, variables, expressions
+// and the frame itself, and remaps the path as it does for every file. Empty when the host
+// cannot evaluate it.
+std::string evaluatedFullResolutionFileName(const DD::Image::Read& read) {
+    const std::string name = read.node_name();
+    if (name.empty() || name.find_first_of("'\\\n") != std::string::npos) {
         return std::string();
     }
-    const std::string name = withFrameNumber(text, read.frame_for_reader());
-    return boost::filesystem::path(name).is_absolute() ? name : std::string();
+    const std::string command =
+        "(lambda c: (c.setFrame(" + std::to_string(read.frame_for_reader()) + "), c.setView(" +
+        std::to_string(read.outputContext().view()) + "), nuke.toNode('" + name +
+        "')['file'].getEvaluatedValue(c))[-1])(nuke.OutputContext())";
+    const bool evaluated = read.script_command(command.c_str(), true, true);
+    const char* result = evaluated ? DD::Image::Op::script_result(true) : nullptr;
+    std::string fileName = result != nullptr ? result : "";
+    DD::Image::Op::script_unlock();
+    return fileName;
+}
+
+// Whether the Read reads a proxy file: a proxy name is set, and then the host's filename()
+// names the proxy file in proxy mode.
+bool hasProxyFile(const DD::Image::Read& read) {
+    const DD::Image::Knob* proxy = read.knob("proxy");
+    const char* text = proxy != nullptr ? proxy->get_text() : nullptr;
+    return text != nullptr && *text != '\0';
+}
+
+// The full-resolution file of the current frame and view: the host's filename(), unless the
+// Read may be reading a proxy file; then the host's evaluation of the "file" knob.
+std::string fullResolutionFileName(const DD::Image::Read& read) {
+    if (hasProxyFile(read)) {
+        return evaluatedFullResolutionFileName(read);
+    }
+    const char* name = read.filename();
+    return name != nullptr ? name : "";
 }
 
 } // namespace
@@ -81,11 +70,7 @@ DD::Image::Read* readNode(const LensCorrection* node) {
 }
 
 bool clipFilePath(DD::Image::Read* read, boost::filesystem::path& path) {
-    std::string fileName = fullResolutionFileName(*read);
-    if (fileName.empty()) {
-        const char* name = read->filename();
-        fileName = name != nullptr ? name : "";
-    }
+    const std::string fileName = fullResolutionFileName(*read);
     if (fileName.empty()) {
         return false;
     }

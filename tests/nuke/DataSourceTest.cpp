@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <regex>
 #include <string>
+#include <utility>
 
 using NodeScript::correctionNode;
 using NodeScript::lensCorrection;
@@ -23,6 +26,17 @@ std::string delivered(Text operation, const Core::CoreDataSource& source, size_t
     }
     return buffer.c_str();
 }
+
+// The host's script interpreter while the object lives.
+class ScriptInterpreterForTest {
+public:
+    explicit ScriptInterpreterForTest(Node::ScriptInterpreter interpreter) {
+        Node::setScriptInterpreter(std::move(interpreter));
+    }
+    ~ScriptInterpreterForTest() { Node::setScriptInterpreter(nullptr); }
+    ScriptInterpreterForTest(const ScriptInterpreterForTest&) = delete;
+    ScriptInterpreterForTest& operator=(const ScriptInterpreterForTest&) = delete;
+};
 
 class DataSourceTest : public ::testing::Test {
 protected:
@@ -74,13 +88,47 @@ TEST_F(DataSourceTest, NamesTheClipAndItsEmbeddedJsonFromTheReadAboveThePlateInp
     EXPECT_EQ(delivered(&Core::CoreDataSource::frameMetadata, source), "{\"clip\": 1}");
     EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
               (clip.root() / "seq" / "shot_v1").string());
+}
 
-    // In proxy mode the Read reads the proxy file; the clip stays the full-resolution one.
-    exr.setFiles((clip.root() / "seq" / "shot_v1.%04d.exr").string(),
-                 (clip.root() / "proxy" / "shot_half.####.exr").string(), 1001, true);
-    EXPECT_EQ(std::string(exr.filename()), (clip.root() / "proxy" / "shot_half.1001.exr").string());
-    EXPECT_EQ(delivered(&Core::CoreDataSource::clipFilePath, source),
-              (clip.root() / "seq" / "shot_v1").string());
+// The clip path comes from the host's own expansion of the Read's full-resolution file name:
+// views, environment variables and the frame as the Read expands them, also in proxy mode,
+// where the Read reads the proxy file.
+TEST_F(DataSourceTest, TheClipIsTheReadsOwnExpansionOfItsFullResolutionFile) {
+    node->setInput(1, read.get());
+    read->setName("Read1");
+    DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
+    // The host's Python, as far as the node asks it: the Read's "file" knob evaluated.
+    const std::regex evaluation(R"(setFrame\((-?\d+)\).*setView\((\d+)\).*toNode\('Read1'\))"
+                                R"(\['file'\]\.getEvaluatedValue)");
+    const ScriptInterpreterForTest python(
+        [&exr, &evaluation](const std::string& command, bool isPython, std::string& result) {
+            std::smatch match;
+            if (!isPython || !std::regex_search(command, match, evaluation)) {
+                return false;
+            }
+            result = exr.evaluatedFile(std::stoi(match[1]), std::stoi(match[2]));
+            return true;
+        });
+    const auto clipPath = [this] { return delivered(&Core::CoreDataSource::clipFilePath, source); };
+
+    exr.setViews({"left", "right"}, 1);
+    exr.setFiles((clip.root() / "seq" / "shot_%V.%04d.exr").string(), "", 1001, false);
+    EXPECT_EQ(clipPath(), (clip.root() / "seq" / "shot_right").string());
+
+    setenv("VELOR_TEST_PLATES", (clip.root() / "plates").string().c_str(), 1);
+    exr.setFiles("${VELOR_TEST_PLATES}/shot_v2.####.exr",
+                 (clip.root() / "proxy" / "shot_half.####.exr").string(), 1002, true);
+    EXPECT_EQ(std::string(exr.filename()), (clip.root() / "proxy" / "shot_half.1002.exr").string());
+    EXPECT_EQ(clipPath(), (clip.root() / "plates" / "shot_v2").string())
+        << "proxy mode does not change the clip";
+
+    exr.setFiles((clip.root() / "seq" / "shot_%v.%04d.exr").string(),
+                 (clip.root() / "proxy" / "shot_%V_half.####.exr").string(), 1003, true);
+    EXPECT_EQ(clipPath(), (clip.root() / "seq" / "shot_r").string());
+
+    // Without the host's evaluation the proxy file is never taken for the clip.
+    Node::setScriptInterpreter(nullptr);
+    EXPECT_EQ(clipPath(), "false");
 }
 
 TEST_F(DataSourceTest, FindsTheReadThroughOtherOperatorsAndThePlugInsOwnNodes) {

@@ -50,6 +50,19 @@ public:
     ~Node();
 
     DD::Image::Op* op() const { return op_.get(); }
+    // The node's name in the script ("Read1").
+    const std::string& name() const { return name_; }
+    void setName(const std::string& name) { name_ = name; }
+
+    // The host's script interpreter, as tests provide it: given a command and whether it is
+    // Python, true with the result, or false. Running a command locks the interpreter until
+    // unlockScript; without an interpreter every command fails.
+    using ScriptInterpreter =
+        std::function<bool(const std::string& command, bool python, std::string& result)>;
+    static void setScriptInterpreter(ScriptInterpreter interpreter);
+    static bool runScript(const std::string& command, bool python);
+    static const char* scriptResult();
+    static void unlockScript();
     DD::Image::Iop* iop() const;
     DD::Image::Op* firstOp() const { return firstOp_.get(); }
     // The operator of the node connected to an input; null when none is.
@@ -98,6 +111,7 @@ private:
     void storeKnobValues(DD::Image::Op& op);
     void storeKnobValues();
 
+    std::string name_;
     std::unique_ptr<DD::Image::Op> op_;
     std::unique_ptr<DD::Image::Op> firstOp_;
     std::vector<const Node*> inputs_;

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace DDImageStandIn {
 
@@ -28,8 +29,16 @@ public:
     void setPixels(Pixels pixels) { pixels_ = std::move(pixels); }
     DD::Image::MetaData::Bundle& metadata() { return metadata_; }
 
-    // The file names of the Read's knobs, the frame and proxy mode: they make filename().
+    // The file names of the Read's knobs, the frame and proxy mode: they make filename(), which
+    // the host expands as a Read does: runs of "#" and printf's "%d" and "%0Nd" give the file
+    // frame number, "%V" and "%v" the view's name and its first letter, "$NAME" and "${NAME}"
+    // environment variables. In proxy mode with a proxy name set, the proxy file is read.
     void setFiles(const std::string& file, const std::string& proxy, int frame, bool proxyMode);
+    // The script's views and the one of the output context.
+    void setViews(std::vector<std::string> names, int current);
+    // The "file" knob evaluated for a file frame and a view, as the host's
+    // File_Knob.getEvaluatedValue does.
+    std::string evaluatedFile(int frame, int view) const;
 
     void knobs(DD::Image::Knob_Callback f) override;
     const DD::Image::MetaData::Bundle& _fetchMetaData(const char* keyname) override;
@@ -47,6 +56,7 @@ private:
     bool mainThreadMetadata_ = false;
     const char* file_ = nullptr;
     const char* proxy_ = nullptr;
+    std::vector<std::string> views_{"main"};
     Pixels pixels_;
     DD::Image::MetaData::Bundle metadata_;
 };

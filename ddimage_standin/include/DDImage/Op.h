@@ -66,11 +66,13 @@ public:
     virtual const char* Class() const = 0;
     virtual const char* node_help() const = 0;
     Node* node() const { return node_; }
+    std::string node_name() const;
     Op* firstOp() const;
 
     virtual void append(Hash&) {}
     const Hash& hash() const { return hash_; }
     const OutputContext& outputContext() const { return outputContext_; }
+    virtual void setOutputContext(const OutputContext& context) { outputContext_ = context; }
 
     void validate(bool for_real = true);
     bool valid() const { return valid_; }
@@ -86,6 +88,12 @@ public:
 
     const MetaData::Bundle& fetchMetaData(const char* keyname);
     virtual const MetaData::Bundle& _fetchMetaData(const char* keyname);
+
+    // Runs a command of the host's script interpreter; its result stays readable, and the
+    // interpreter locked, until script_unlock.
+    bool script_command(const char* command, bool py = true, bool eval = true) const;
+    static const char* script_result(bool py = false);
+    static void script_unlock();
 
     virtual Iop* iop() { return nullptr; }
     virtual const Iop* iop() const { return nullptr; }

@@ -10,6 +10,7 @@ public:
     double frame() const { return frame_; }
     void setFrame(double frame) { frame_ = frame; }
     int view() const { return view_; }
+    void setView(int view) { view_ = view; }
 
 private:
     double frame_ = 0;
