@@ -7,6 +7,7 @@
 #include "correction_file/LevelOfDepth.h"
 #include "foundation/Exception.h"
 #include "foundation/Timecode.h"
+#include "renderer/DistortionFrameSize.h"
 #include "renderer/DistortionRenderer.h"
 #include "renderer/ShadingRenderer.h"
 
@@ -27,9 +28,21 @@ namespace {
 // correction files, and the two renderers behind one lock.
 std::shared_ptr<CorrectionData::ManagedContainerDataSource> managedContainerDataSource;
 std::once_flag onceFlag;
-std::unique_ptr<Renderer::ShadingRenderer> shadingRenderer;
-std::unique_ptr<Renderer::DistortionRenderer> distortionRenderer;
-std::mutex rendererAccessLock;
+
+struct SharedRenderers {
+    std::mutex access;
+    std::unique_ptr<Renderer::ShadingRenderer> shading;
+    std::unique_ptr<Renderer::DistortionRenderer> distortion;
+};
+
+// Made on first use and never destroyed: the renderers' OpenCL objects are
+// left to the operating system at exit, since a release from a static
+// destructor may run after the vendor's driver has been unloaded.
+SharedRenderers& sharedRenderers() {
+    static SharedRenderers* const renderers =
+        new SharedRenderers(); // NOLINT(cppcoreguidelines-owning-memory)
+    return *renderers;
+}
 
 constexpr unsigned int contentCacheCapacity = 100;
 constexpr std::size_t textBufferSize = 4096;
@@ -161,13 +174,25 @@ DistortionFits distortionFits(const CorrectionData::Frame& frame) {
     return {fitted(points.heights, distortedHeights), fitted(distortedHeights, points.heights)};
 }
 
-void createRenderersIfNeeded() {
-    if (!shadingRenderer) {
-        shadingRenderer = std::make_unique<Renderer::ShadingRenderer>();
+void createRenderersIfNeeded(SharedRenderers& renderers) {
+    if (!renderers.shading) {
+        renderers.shading = std::make_unique<Renderer::ShadingRenderer>();
     }
-    if (!distortionRenderer) {
-        distortionRenderer = std::make_unique<Renderer::DistortionRenderer>();
+    if (!renderers.distortion) {
+        renderers.distortion = std::make_unique<Renderer::DistortionRenderer>();
     }
+}
+
+Renderer::DistortionFrameSize distortionFrameSize(const RendererRequest& request) {
+    Renderer::DistortionFrameSize size;
+    size.currentWidth = request.currentWidth;
+    size.currentHeight = request.currentHeight;
+    size.originalWidth = request.originalWidth;
+    size.originalHeight = request.originalHeight;
+    size.imageRadius = request.distortionImageRadius;
+    size.frameSizeImageRadius = request.frameSizeImageRadius;
+    size.frameSizeCoefficients = request.frameSizeCoefficients;
+    return size;
 }
 
 } // namespace
@@ -252,14 +277,12 @@ CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const Frame
     return frame;
 }
 
-std::pair<bool, bool>
-Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendererLock) {
-    ShadingCorrectionParameter shadingParameter;
-    DistortionCorrectionParameter distortionParameter;
-    const bool shading = dataSource->shouldPerformShadingCorrection(shadingParameter);
-    const bool distortion = dataSource->shouldPerformDistortionCorrection(distortionParameter);
-    if (!shading && !distortion) {
-        return {false, false};
+RendererRequest Core::CorePrivate::prepareRequest() {
+    RendererRequest request;
+    request.shading = dataSource->shouldPerformShadingCorrection(request.shadingParameter);
+    request.distortion = dataSource->shouldPerformDistortionCorrection(request.distortionParameter);
+    if (!request.shading && !request.distortion) {
+        return request;
     }
 
     const auto format = retrieveRecordingFormat();
@@ -267,65 +290,82 @@ Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendere
     const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
     checkAspectRatio(frameData, format);
 
-    const float radius = (frameData.overscan / 100.0F + 1.0F) * format.sensorRadius;
-    std::array<float, 7> shadingCoefficients{};
-    if (shading) {
-        shadingCoefficients =
+    request.currentWidth = frameData.width;
+    request.currentHeight = frameData.height;
+    request.originalWidth = format.pixelWidth;
+    request.originalHeight = format.pixelHeight;
+    request.radius = (frameData.overscan / 100.0F + 1.0F) * format.sensorRadius;
+    if (request.shading) {
+        request.shadingCoefficients =
             fitted(frame.interpolationPoints.heights, frame.interpolationPoints.shading);
     }
-    DistortionFits fits;
-    if (distortion) {
-        fits = distortionFits(frame);
-    }
-
-    rendererLock = std::unique_lock<std::mutex>(rendererAccessLock);
-    createRenderersIfNeeded();
-    if (shading) {
-        Renderer::ShadingRenderer& renderer = *shadingRenderer;
-        renderer.currentWidth = frameData.width;
-        renderer.currentHeight = frameData.height;
-        renderer.originalWidth = format.pixelWidth;
-        renderer.originalHeight = format.pixelHeight;
-        renderer.outputMap = shadingParameter.outputMap;
-        renderer.imageRadius = radius;
-        renderer.coefficients = shadingCoefficients;
-        renderer.reverse = shadingParameter.reverse ? 1 : 0;
-        renderer.gamma = 1.0F;
-    }
-    if (distortion) {
-        Renderer::DistortionRenderer& renderer = *distortionRenderer;
-        renderer.currentWidth = frameData.width;
-        renderer.currentHeight = frameData.height;
-        renderer.originalWidth = format.pixelWidth;
-        renderer.originalHeight = format.pixelHeight;
-        renderer.outputMap = distortionParameter.outputMap;
-        const float distortedRadius = evaluate(fits.forward, radius);
-        if (distortionParameter.reverse) {
-            renderer.coefficients = fits.forward;
-            renderer.frameSizeCoefficients = fits.inverse;
-            renderer.imageRadius = radius;
-            renderer.frameSizeImageRadius = distortedRadius;
+    if (request.distortion) {
+        const DistortionFits fits = distortionFits(frame);
+        const float distortedRadius = evaluate(fits.forward, request.radius);
+        if (request.distortionParameter.reverse) {
+            request.distortionCoefficients = fits.forward;
+            request.frameSizeCoefficients = fits.inverse;
+            request.distortionImageRadius = request.radius;
+            request.frameSizeImageRadius = distortedRadius;
         } else {
-            renderer.coefficients = fits.inverse;
-            renderer.frameSizeCoefficients = fits.forward;
-            renderer.imageRadius = distortedRadius;
-            renderer.frameSizeImageRadius = radius;
+            request.distortionCoefficients = fits.inverse;
+            request.frameSizeCoefficients = fits.forward;
+            request.distortionImageRadius = distortedRadius;
+            request.frameSizeImageRadius = request.radius;
         }
     }
-    return {shading, distortion};
+    return request;
 }
 
+std::pair<bool, bool>
+Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendererLock) {
+    const RendererRequest request = prepareRequest();
+    if (!request.shading && !request.distortion) {
+        return {false, false};
+    }
+    SharedRenderers& renderers = sharedRenderers();
+    rendererLock = std::unique_lock<std::mutex>(renderers.access);
+    createRenderersIfNeeded(renderers);
+    if (request.shading) {
+        Renderer::ShadingRenderer& renderer = *renderers.shading;
+        renderer.currentWidth = request.currentWidth;
+        renderer.currentHeight = request.currentHeight;
+        renderer.originalWidth = request.originalWidth;
+        renderer.originalHeight = request.originalHeight;
+        renderer.outputMap = request.shadingParameter.outputMap;
+        renderer.imageRadius = request.radius;
+        renderer.coefficients = request.shadingCoefficients;
+        renderer.reverse = request.shadingParameter.reverse ? 1 : 0;
+        renderer.gamma = 1.0F;
+    }
+    if (request.distortion) {
+        Renderer::DistortionRenderer& renderer = *renderers.distortion;
+        renderer.currentWidth = request.currentWidth;
+        renderer.currentHeight = request.currentHeight;
+        renderer.originalWidth = request.originalWidth;
+        renderer.originalHeight = request.originalHeight;
+        renderer.outputMap = request.distortionParameter.outputMap;
+        renderer.coefficients = request.distortionCoefficients;
+        renderer.frameSizeCoefficients = request.frameSizeCoefficients;
+        renderer.imageRadius = request.distortionImageRadius;
+        renderer.frameSizeImageRadius = request.frameSizeImageRadius;
+    }
+    return {request.shading, request.distortion};
+}
+
+// Computed from the parameters alone, without the renderers' lock: a host's
+// main thread sizes frames while its workers render, and builds no program.
 void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
-    std::unique_lock<std::mutex> rendererLock;
-    const auto requested = prepareRendererIfNeeded(rendererLock);
-    if (requested.first && requested.second) {
+    const RendererRequest request = prepareRequest();
+    if (request.shading && request.distortion) {
         throw Exception("It is not possible to calculate the frame size for both shading and "
                         "distortion correction.");
     }
-    if (requested.first) {
-        shadingRenderer->frameSize(width, height);
-    } else if (requested.second) {
-        distortionRenderer->frameSize(width, height);
+    if (request.shading) {
+        width = request.currentWidth;
+        height = request.currentHeight;
+    } else if (request.distortion) {
+        distortionFrameSize(request).compute(width, height);
     }
 }
 
@@ -337,8 +377,9 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     if (!shading && !distortion) {
         return;
     }
-    const bool shadingMap = shading && shadingRenderer->outputMap;
-    const bool distortionMap = distortion && distortionRenderer->outputMap;
+    SharedRenderers& renderers = sharedRenderers();
+    const bool shadingMap = shading && renderers.shading->outputMap;
+    const bool distortionMap = distortion && renderers.distortion->outputMap;
     if (shadingMap && distortionMap) {
         throw Exception("It is not possible to generate a single map for both shading and "
                         "distortion correction.");
@@ -355,27 +396,25 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     float* shadingOutput = intermediate.empty() ? output : intermediate.data();
     const float* distortionInput = intermediate.empty() ? input : intermediate.data();
     if (shading) {
-        shadingRenderer->render(input, shadingOutput, size);
+        renderers.shading->render(input, shadingOutput, size);
     }
     if (distortion) {
-        distortionRenderer->render(distortionInput, output, size);
+        renderers.distortion->render(distortionInput, output, size);
     }
 }
 
-// Read back from the renderer, so that the mapping is exactly what a render
-// of the same request would evaluate.
+// Exactly what a render of the same request would evaluate, without a renderer.
 void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
-    std::unique_lock<std::mutex> rendererLock;
-    const auto requested = prepareRendererIfNeeded(rendererLock);
-    if (!requested.second) {
+    const RendererRequest request = prepareRequest();
+    if (!request.distortion) {
         throw Exception("A distortion mapping needs a distortion correction request.");
     }
-    const Renderer::DistortionRenderer& renderer = *distortionRenderer;
-    renderer.checkParameterAndThrowExceptionIfNeeded();
-    mapping.width = renderer.currentWidth;
-    mapping.height = renderer.currentHeight;
-    mapping.imageRadius = renderer.imageRadius;
-    mapping.coefficients = renderer.coefficients;
+    Renderer::DistortionFrameSize::checkRadii(request.distortionImageRadius,
+                                              request.frameSizeImageRadius);
+    mapping.width = request.currentWidth;
+    mapping.height = request.currentHeight;
+    mapping.imageRadius = request.distortionImageRadius;
+    mapping.coefficients = request.distortionCoefficients;
 }
 
 void Core::CorePrivate::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {

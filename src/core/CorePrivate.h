@@ -6,12 +6,34 @@
 #include "correction_data/Frame.h"
 #include "recording_format_database/RecordingFormat.h"
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <utility>
 
 namespace Core {
+
+// The renderer parameters of the current frame, computed from the data source
+// and the correction data alone: no renderer, device or lock is involved.
+struct RendererRequest {
+    bool shading = false;
+    bool distortion = false;
+    ShadingCorrectionParameter shadingParameter{};
+    DistortionCorrectionParameter distortionParameter{};
+    std::uint32_t currentWidth = 0;
+    std::uint32_t currentHeight = 0;
+    std::uint32_t originalWidth = 0;
+    std::uint32_t originalHeight = 0;
+    // The radius that the frame's half-diagonal covers, millimetres.
+    float radius = 0.0F;
+    std::array<float, 7> shadingCoefficients{};
+    float distortionImageRadius = 0.0F;
+    float frameSizeImageRadius = 0.0F;
+    std::array<float, 7> distortionCoefficients{};
+    std::array<float, 7> frameSizeCoefficients{};
+};
 
 // The correction pipeline behind the facade: binds a container to the clip
 // that the data source names, matches the frame, fits the polynomials and
@@ -30,6 +52,7 @@ private:
     RecordingFormatDatabase::RecordingFormat retrieveRecordingFormat();
     FrameData retrieveFrameData() const;
     CorrectionData::Frame retrieveCorrectionFrameData(const FrameData& frameData);
+    RendererRequest prepareRequest();
     // Writes the renderer parameters of the current frame and returns whether
     // shading and distortion are requested. When either is, rendererLock holds
     // the renderers on return, so that the caller uses the parameters before

@@ -22,8 +22,10 @@
 // The host validates and runs the UI callbacks on its main thread and renders
 // planes on workers. The node's data source is asked on the calling thread,
 // without any lock held, and its answers are handed to one of two cores: one
-// for the main thread and one that the workers take in turn, so the main
-// thread never waits for a render of this node.
+// for the main thread and one that the workers take in turn. The main thread
+// never waits for a render, of this node or another: the core sizes frames
+// without the renderers' lock and builds no OpenCL program for it (the
+// programs are built by the first render, on a worker).
 class LensCorrection : public DD::Image::PlanarIop {
 public:
     LensCorrection(Node* node, std::unique_ptr<Core::CoreDataSource> dataSource,

@@ -1,6 +1,8 @@
 #include "FakeOpenCL.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -101,6 +103,10 @@ Object* created(Counter& counter, Object object) {
 // False for a handle that was never handed out or was released already.
 template <typename Object>
 bool released(Counter& counter, Object* handle) {
+    if (mainHasReturned) {
+        std::fputs("An OpenCL handle was released after main returned.\n", stderr);
+        std::_Exit(3);
+    }
     auto& objects = live<Object>();
     const auto found = std::find_if(objects.begin(), objects.end(), [handle](const auto& object) {
         return object.get() == handle;
@@ -154,6 +160,8 @@ cl_int runStandIn(const _cl_kernel& kernel) {
 }
 
 } // namespace
+
+bool mainHasReturned = false;
 
 float mapValue(size_t index) {
     return static_cast<float>(index);
@@ -532,6 +540,9 @@ cl_int clEnqueueNDRangeKernel(cl_command_queue /*queue*/, cl_kernel kernel, cl_u
     }
     state().globalSizes.push_back(*global);
     state().localSizes.push_back(*local);
+    if (state().duringKernelRun) {
+        state().duringKernelRun();
+    }
     return FakeOpenCL::runStandIn(*kernel);
 }
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,14 @@ struct State {
     int failingCall = 0;
     cl_int injectedStatus = CL_OUT_OF_RESOURCES;
     std::vector<std::string> calls;
+
+    // Called by every kernel launch before it runs, on the launching thread.
+    std::function<void()> duringKernelRun;
 };
+
+// Set by a program once its main function has returned: any release of a handle after that
+// (from a static destructor) ends the program with status 3.
+extern bool mainHasReturned;
 
 // A launch of a kernel named "distortion" or "shading" copies its input buffer (argument
 // 0) to its output buffer (argument 1); one named "distortionMap" or "shadingMap" fills its
