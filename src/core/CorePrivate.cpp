@@ -244,7 +244,7 @@ CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const Frame
 
     CorrectionData::Frame frame;
     if (frameData.timecode[0] != '\0' && dataRate != 0.0F) {
-        const Timecode::Timecode timecode(frameData.timecode, dataRate);
+        const Timecode::Timecode timecode(frameData.timecode, dataRate, header.tc.drop);
         container->frameData(timecode + number, frame);
     } else {
         container->frameData(number, frame);
@@ -266,6 +266,7 @@ Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendere
     const FrameData frameData = retrieveFrameData();
     const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
     checkAspectRatio(frameData, format);
+    auto applied = std::make_unique<CorrectionInUse>(describedCorrection(frame));
 
     const float radius = (frameData.overscan / 100.0F + 1.0F) * format.sensorRadius;
     std::array<float, 7> shadingCoefficients{};
@@ -312,11 +313,13 @@ Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendere
             renderer.frameSizeImageRadius = radius;
         }
     }
+    preparedCorrection = std::move(applied);
     return {shading, distortion};
 }
 
 void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
     std::unique_lock<std::mutex> rendererLock;
+    preparedCorrection.reset();
     const auto requested = prepareRendererIfNeeded(rendererLock);
     if (requested.first && requested.second) {
         throw Exception("It is not possible to calculate the frame size for both shading and "
@@ -327,14 +330,17 @@ void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
     } else if (requested.second) {
         distortionRenderer->frameSize(width, height);
     }
+    lastApplied = std::move(preparedCorrection);
 }
 
 void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     std::unique_lock<std::mutex> rendererLock;
+    preparedCorrection.reset();
     const auto requested = prepareRendererIfNeeded(rendererLock);
     const bool shading = requested.first;
     const bool distortion = requested.second;
     if (!shading && !distortion) {
+        lastApplied.reset();
         return;
     }
     const bool shadingMap = shading && shadingRenderer->outputMap;
@@ -360,6 +366,7 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     if (distortion) {
         distortionRenderer->render(distortionInput, output, size);
     }
+    lastApplied = std::move(preparedCorrection);
 }
 
 // Read back from the renderer, so that the mapping is exactly what a render
@@ -376,6 +383,42 @@ void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
     mapping.height = renderer.currentHeight;
     mapping.imageRadius = renderer.imageRadius;
     mapping.coefficients = renderer.coefficients;
+}
+
+CorrectionInUse Core::CorePrivate::describedCorrection(const CorrectionData::Frame& frame) const {
+    CorrectionInUse correction;
+    const CorrectionData::SourceFile source = container->sourceOfLastLookup();
+    if (source.path.empty()) {
+        correction.correctionFile = "embedded";
+        return correction;
+    }
+    correction.correctionFile = source.path;
+    correction.record = frame.number;
+    correction.recordTimecode = frame.timecode;
+    correction.fileSize = source.size;
+    correction.modificationTimeNs = source.modificationTimeNs;
+    correction.inode = source.inode;
+    correction.device = source.device;
+    return correction;
+}
+
+void Core::CorePrivate::correctionInUse(CorrectionInUse& correction) {
+    extendedManagedContainer();
+    correction = describedCorrection(retrieveCorrectionFrameData(retrieveFrameData()));
+}
+
+bool Core::CorePrivate::appliedCorrection(CorrectionInUse& correction) const {
+    if (!lastApplied) {
+        return false;
+    }
+    correction = *lastApplied;
+    return true;
+}
+
+void Core::CorePrivate::reloadCorrectionData() {
+    extendedManagedContainer().forgetContent();
+    container.reset();
+    lastApplied.reset();
 }
 
 void Core::CorePrivate::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {
