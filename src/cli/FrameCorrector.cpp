@@ -103,6 +103,20 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
     }
 }
 
+// Every channel of `image` over `box` into `result`, black outside the data window.
+void copyAllChannels(const OIIO::ImageBuf& image, const OIIO::ROI& box, OIIO::ImageBuf& result) {
+    OIIO::ROI channels = box;
+    channels.chbegin = 0;
+    channels.chend = image.nchannels();
+    std::vector<float> values(box.npixels() * static_cast<std::size_t>(image.nchannels()));
+    image.get_pixels(channels, OIIO::TypeFloat, values.data());
+    result.set_pixels(channels, OIIO::TypeFloat, values.data());
+}
+
+bool isShading(Command command) {
+    return command == Command::RemoveShading || command == Command::AddShading;
+}
+
 Core::Correction correctionOf(Command command) {
     switch (command) {
     case Command::Undistort:
@@ -201,11 +215,24 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     }
     OIIO::ImageBuf result(imageSpec);
 
+    std::vector<ChannelGroups::Group> groups;
+    if (isShading(options_.command)) {
+        // Shading multiplies colour; every other channel is copied as it is.
+        std::vector<int> colour;
+        for (int channel = 0; channel < input.nchannels; ++channel) {
+            if (ChannelGroups::isColourChannel(input.channel_name(channel))) {
+                colour.push_back(channel);
+            }
+        }
+        copyAllChannels(frame.image, box, result);
+        groups = ChannelGroups::ofColourChannels(colour);
+    } else {
+        groups = ChannelGroups::of(input.nchannels, input.alpha_channel);
+    }
     const std::size_t floatCount = box.npixels() * 4;
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
-    for (const std::array<int, 4>& group :
-         ChannelGroups::of(input.nchannels, input.alpha_channel)) {
+    for (const ChannelGroups::Group& group : groups) {
         readChannelGroup(frame.image, group, box, source.data());
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();

@@ -173,38 +173,52 @@ TEST_F(CommandLineToolTest, ShadingRemovalKeepsTheMetadataAndMatchesTheShadingMa
     }
 }
 
-// Layouts other than RGBA are corrected channel for channel: a channel beyond RGBA like
-// a colour, a missing alpha stays missing.
-TEST_F(CommandLineToolTest, LayoutsOtherThanRgbaAreCorrectedChannelForChannel) {
+bool bitForBit(const OIIO::ImageBuf& a, const OIIO::ImageBuf& b) {
+    const auto result = OIIO::ImageBufAlgo::compare(a, b, 0.0F, 0.0F);
+    return a.nchannels() == b.nchannels() && a.roi() == b.roi() && result.nfail == 0 &&
+           result.maxerror == 0.0;
+}
+
+OIIO::ImageBuf selectChannels(const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
+    std::vector<int> order;
+    for (const std::string& name : names) {
+        order.push_back(imageLayout(image).channelindex(name));
+    }
+    return OIIO::ImageBufAlgo::channels(image, static_cast<int>(order.size()), order);
+}
+
+// Shading multiplies the red, green, blue and luminance channels of every layer,
+// by their names, and copies every other channel bit for bit: alpha, depth and
+// motion are data. A missing alpha stays missing.
+TEST_F(CommandLineToolTest, ShadingMultipliesColourChannelsOfEveryLayerAndCopiesData) {
     const OIIO::ImageBuf original = readImage(frame("1001"));
-    const auto select = [](const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
-        std::vector<int> order;
-        for (const std::string& name : names) {
-            order.push_back(imageLayout(image).channelindex(name));
-        }
-        return OIIO::ImageBufAlgo::channels(image, static_cast<int>(order.size()), order);
-    };
-    // Z holds the red input, so it is corrected to the red output.
+    // depth.Z and motion.u/v hold copies of red, green and blue, so that a
+    // multiplied data channel would show.
+    ASSERT_TRUE(OIIO::ImageBufAlgo::channels(original, 10, {0, 1, 2, 3, 0, 1, 2, 0, 1, 2}, {},
+                                             {"R", "G", "B", "A", "diffuse.R", "diffuse.G",
+                                              "diffuse.B", "depth.Z", "motion.u", "motion.v"})
+                    .write(shot("layers.1001.exr")));
+    ASSERT_TRUE(selectChannels(original, {"R", "G", "B"}).write(shot("rgb.1001.exr")));
     ASSERT_TRUE(
-        OIIO::ImageBufAlgo::channels(original, 5, {0, 1, 2, 3, 0}, {}, {"R", "G", "B", "A", "Z"})
-            .write(shot("rgbaz.1001.exr")));
-    ASSERT_TRUE(select(original, {"R", "G", "B"}).write(shot("rgb.1001.exr")));
-    for (const std::string& input : {shot("rgbaz.####.exr"), shot("rgb.####.exr"), plate()}) {
+        OIIO::ImageBufAlgo::channels(original, 1, {0}, {}, {"Y"}).write(shot("luma.1001.exr")));
+    for (const std::string& input :
+         {shot("layers.####.exr"), shot("rgb.####.exr"), shot("luma.####.exr"), plate()}) {
         const ToolRun corrected =
             run({"remove-shading", input, output(fs::path(input).filename().string()), "--clip",
                  shot(name_), "--frames", "1001", "--float", "--quiet"});
         ASSERT_EQ(corrected.status, 0) << input << ": " << corrected.errors;
     }
-    const auto bitForBit = [](const OIIO::ImageBuf& a, const OIIO::ImageBuf& b) {
-        const auto result = OIIO::ImageBufAlgo::compare(a, b, 0.0F, 0.0F);
-        return a.nchannels() == b.nchannels() && a.roi() == b.roi() && result.nfail == 0 &&
-               result.maxerror == 0.0;
-    };
     const OIIO::ImageBuf flat = readImage(output(name_ + ".1001.exr"));
-    const OIIO::ImageBuf rgbaz = readImage(output("rgbaz.1001.exr"));
-    EXPECT_TRUE(bitForBit(readImage(output("rgb.1001.exr")), select(flat, {"R", "G", "B"})));
-    EXPECT_TRUE(bitForBit(select(rgbaz, {"R", "G", "B", "A"}), flat));
-    EXPECT_TRUE(bitForBit(select(rgbaz, {"Z"}), select(flat, {"R"})));
+    const OIIO::ImageBuf layers = readImage(output("layers.1001.exr"));
+    const OIIO::ImageBuf source = readImage(shot("layers.1001.exr"));
+    const OIIO::ImageBuf colour = selectChannels(flat, {"R", "G", "B"});
+    EXPECT_TRUE(bitForBit(readImage(output("rgb.1001.exr")), colour));
+    EXPECT_TRUE(bitForBit(selectChannels(layers, {"R", "G", "B", "A"}), flat));
+    EXPECT_TRUE(bitForBit(selectChannels(layers, {"diffuse.R", "diffuse.G", "diffuse.B"}), colour));
+    EXPECT_TRUE(bitForBit(selectChannels(readImage(output("luma.1001.exr")), {"Y"}),
+                          selectChannels(flat, {"R"})));
+    const std::vector<std::string> data{"A", "depth.Z", "motion.u", "motion.v"};
+    EXPECT_TRUE(bitForBit(selectChannels(layers, data), selectChannels(source, data)));
     EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
 }
 
