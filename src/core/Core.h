@@ -54,8 +54,8 @@ public:
     // The record and file that the data source's current frame selects, found
     // without fitting or rendering.
     bool correctionInUse(CorrectionInUse& correction);
-    // What the last successful `frameSize` or `render` corrected with; false
-    // before the first.
+    // What the last successful `frameSize`, `render` or `distortionMapping`
+    // corrected with; false before the first.
     bool appliedCorrection(CorrectionInUse& correction) const;
     // Forgets the correction file found for the clip and every cached content
     // of it, so that the next operation searches and reads again.

@@ -373,6 +373,7 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
 // of the same request would evaluate.
 void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
     std::unique_lock<std::mutex> rendererLock;
+    preparedCorrection.reset();
     const auto requested = prepareRendererIfNeeded(rendererLock);
     if (!requested.second) {
         throw Exception("A distortion mapping needs a distortion correction request.");
@@ -383,6 +384,7 @@ void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
     mapping.height = renderer.currentHeight;
     mapping.imageRadius = renderer.imageRadius;
     mapping.coefficients = renderer.coefficients;
+    lastApplied = std::move(preparedCorrection);
 }
 
 CorrectionInUse Core::CorePrivate::describedCorrection(const CorrectionData::Frame& frame) const {
