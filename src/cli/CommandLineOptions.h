@@ -29,6 +29,9 @@ struct CommandLineOptions {
     std::string output;
     // Frame list as written after --frames; none: every frame on disk.
     std::optional<std::string> frames;
+    // The clip's first frame, from which frames without a timecode count;
+    // none: the first frame of the sequence on disk.
+    std::optional<int> firstFrame;
     std::string correctionFile;
     std::string clip;
     OverscanLocation overscanLocation = OverscanLocation::BoundingBox;

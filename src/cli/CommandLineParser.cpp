@@ -117,6 +117,7 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     std::string imageArea;
     std::string clipResolution;
     std::string infoFrame;
+    std::string firstFrame;
     bool distortMap = false;
     bool addShadingMap = false;
     const auto store = [](std::string& target) {
@@ -132,6 +133,7 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     parser.arg("--frames LIST").action([&options](cspan<const char*> args) {
         options.frames = args[1];
     });
+    parser.arg("--first-frame NUMBER").action(store(firstFrame));
     parser.arg("--correction-file PATH").action(store(options.correctionFile));
     parser.arg("--clip PATH").action(store(options.clip));
     parser.arg("--overscan-location WHERE").action(store(overscanLocation));
@@ -162,6 +164,13 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     }
     options.reverseMap = distortMap || addShadingMap;
 
+    if (!firstFrame.empty()) {
+        if (options.command == Command::Devices || options.command == Command::Info) {
+            throw UsageException("--first-frame belongs to the commands that correct frames; " +
+                                 command + " does not take it.");
+        }
+        options.firstFrame = static_cast<int>(parsedCount(firstFrame, "--first-frame"));
+    }
     if (options.command == Command::Devices) {
         if (!positional.empty()) {
             throw UsageException("devices takes no file.");
@@ -236,6 +245,10 @@ Options:
   --frames LIST              frames to process: FRAME, FIRST-LAST or FIRST-LASTxSTEP
                              joined by commas, e.g. 1001-1100 or 1001,1010-1020x2
                              (default: every frame of INPUT on disk)
+  --first-frame NUMBER       the clip's first frame, from which frames without a
+                             timecode count their record (default: the first
+                             frame of INPUT on disk); give it to every chunk of
+                             a farm job
   --correction-file PATH     use this .vlcf file instead of searching for one
   --clip PATH                the camera clip whose correction file is searched
                              for (default: from the frame's metadata, or the

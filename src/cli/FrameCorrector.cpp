@@ -7,6 +7,7 @@
 #include "core/FrameRequest.h"
 #include "core/RequestDataSource.h"
 #include "foundation/Exception.h"
+#include "foundation/Version.h"
 #include "host_rules/ChannelGroups.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/FrameSizeLimit.h"
@@ -103,6 +104,39 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
     }
 }
 
+// Every channel of `image` over `box` into `result`, black outside the data window.
+void copyAllChannels(const OIIO::ImageBuf& image, const OIIO::ROI& box, OIIO::ImageBuf& result) {
+    OIIO::ROI channels = box;
+    channels.chbegin = 0;
+    channels.chend = image.nchannels();
+    std::vector<float> values(box.npixels() * static_cast<std::size_t>(image.nchannels()));
+    image.get_pixels(channels, OIIO::TypeFloat, values.data());
+    result.set_pixels(channels, OIIO::TypeFloat, values.data());
+}
+
+bool isShading(Command command) {
+    return command == Command::RemoveShading || command == Command::AddShading;
+}
+
+const char* commandName(Command command) {
+    switch (command) {
+    case Command::Undistort:
+        return "undistort";
+    case Command::Distort:
+        return "distort";
+    case Command::RemoveShading:
+        return "remove-shading";
+    case Command::AddShading:
+        return "add-shading";
+    case Command::StMap:
+        return "stmap";
+    case Command::ShadingMap:
+        return "shading-map";
+    default:
+        return "";
+    }
+}
+
 Core::Correction correctionOf(Command command) {
     switch (command) {
     case Command::Undistort:
@@ -143,7 +177,7 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
 
     unsigned int width = 0;
     unsigned int height = 0;
-    if (!core_.frameSize(width, height)) {
+    if (!core_.frameSize(width, height) || !core_.appliedCorrection(lastCorrection_)) {
         throwCoreError();
     }
     const FrameGeometry grown = geometry.grownTo(width, height);
@@ -152,13 +186,57 @@ OIIO::ImageBuf FrameCorrector::correct(const LoadedFrame& frame) {
     request_.frameData.width = static_cast<std::uint32_t>(grown.boxWidth());
     request_.frameData.height = static_cast<std::uint32_t>(grown.boxHeight());
 
+    OIIO::ImageBuf result;
     if (options_.command == Command::StMap) {
-        return distortionMap(frame, grown);
+        result = distortionMap(frame, grown);
+    } else if (options_.command == Command::ShadingMap) {
+        result = shadingMap(frame, grown);
+    } else {
+        result = correctedImage(frame, grown);
     }
-    if (options_.command == Command::ShadingMap) {
-        return shadingMap(frame, grown);
+    checkTheDataStayedTheSame();
+    return result;
+}
+
+void FrameCorrector::checkTheDataStayedTheSame() const {
+    Core::CorrectionInUse used;
+    const bool same = core_.appliedCorrection(used) &&
+                      used.correctionFile == lastCorrection_.correctionFile &&
+                      used.record == lastCorrection_.record &&
+                      used.modificationTimeNs == lastCorrection_.modificationTimeNs &&
+                      used.fileSize == lastCorrection_.fileSize &&
+                      used.inode == lastCorrection_.inode && used.device == lastCorrection_.device;
+    if (!same) {
+        throw Exception("The correction file changed while the frame was corrected. Correct the "
+                        "frame again.",
+                        "Correction File Path: \"" + lastCorrection_.correctionFile + "\"");
     }
-    return correctedImage(frame, grown);
+}
+
+OIIO::ImageSpec FrameCorrector::namingTheCorrectionData(OIIO::ImageSpec header) const {
+    for (const char* name : {"velor:correctionFile", "velor:record", "velor:recordTimecode",
+                             "velor:operation", "velor:version"}) {
+        header.erase_attribute(name);
+    }
+    header.attribute("velor:correctionFile", lastCorrection_.correctionFile);
+    header.attribute("velor:record", static_cast<int>(lastCorrection_.record));
+    if (!lastCorrection_.recordTimecode.empty()) {
+        header.attribute("velor:recordTimecode", lastCorrection_.recordTimecode);
+    }
+    header.attribute("velor:operation", commandName(options_.command));
+    header.attribute("velor:version", Version::text());
+    return header;
+}
+
+std::string FrameCorrector::lastCorrectionDescription() const {
+    if (lastCorrection_.correctionFile == "embedded") {
+        return "embedded correction data";
+    }
+    std::string description = "record " + std::to_string(lastCorrection_.record);
+    if (!lastCorrection_.recordTimecode.empty()) {
+        description += " (" + lastCorrection_.recordTimecode + ")";
+    }
+    return description + " of " + lastCorrection_.correctionFile;
 }
 
 void FrameCorrector::describeFrame(const LoadedFrame& frame, const FrameGeometry& geometry) {
@@ -195,17 +273,30 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     const OIIO::ImageSpec& input = imageLayout(frame.image);
     const OIIO::ROI box = outputBox(input, grown);
     // The layout carries the file's own pixel types, which the output keeps.
-    OIIO::ImageSpec imageSpec = outputSpec(input, box);
+    OIIO::ImageSpec imageSpec = namingTheCorrectionData(outputSpec(input, box));
     if (options_.floatOutput) {
         imageSpec.set_format(OIIO::TypeFloat);
     }
     OIIO::ImageBuf result(imageSpec);
 
+    std::vector<ChannelGroups::Group> groups;
+    if (isShading(options_.command)) {
+        // Shading multiplies colour; every other channel is copied as it is.
+        std::vector<int> colour;
+        for (int channel = 0; channel < input.nchannels; ++channel) {
+            if (ChannelGroups::isColourChannel(input.channel_name(channel))) {
+                colour.push_back(channel);
+            }
+        }
+        copyAllChannels(frame.image, box, result);
+        groups = ChannelGroups::ofColourChannels(colour);
+    } else {
+        groups = ChannelGroups::of(input.nchannels, input.alpha_channel);
+    }
     const std::size_t floatCount = box.npixels() * 4;
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
-    for (const std::array<int, 4>& group :
-         ChannelGroups::of(input.nchannels, input.alpha_channel)) {
+    for (const ChannelGroups::Group& group : groups) {
         readChannelGroup(frame.image, group, box, source.data());
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();
@@ -221,7 +312,7 @@ OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const Fra
     if (!core_.distortionMapping(mapping)) {
         throwCoreError();
     }
-    OIIO::ImageBuf map(mapSpec(input, outputBox(input, grown)));
+    OIIO::ImageBuf map(namingTheCorrectionData(mapSpec(input, outputBox(input, grown))));
     StMap::render(mapping, static_cast<std::uint32_t>(input.full_width),
                   static_cast<std::uint32_t>(input.full_height),
                   static_cast<std::uint32_t>(grown.marginX()),
@@ -236,7 +327,7 @@ OIIO::ImageBuf FrameCorrector::shadingMap(const LoadedFrame& frame, const FrameG
     if (!core_.render(nullptr, factors.data(), factors.size() * sizeof(float))) {
         throwCoreError();
     }
-    OIIO::ImageBuf map(mapSpec(input, box));
+    OIIO::ImageBuf map(namingTheCorrectionData(mapSpec(input, box)));
     map.set_pixels(box, OIIO::TypeFloat, factors.data());
     return map;
 }

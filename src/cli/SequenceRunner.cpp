@@ -112,10 +112,22 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
         if (frames_.empty()) {
             frames_ = onDisk;
         }
-        // Frames are counted from the first frame on disk, as a host's
-        // Read counts them, whatever part of the sequence is processed.
-        firstFrame_ = onDisk.front();
+        // Frames are counted from the clip's first frame, as a host's Read
+        // counts them, whatever part of the sequence is processed: the one
+        // given, else the first on disk.
+        firstFrame_ = options.firstFrame.value_or(onDisk.front());
+        if (frames_.front() < firstFrame_) {
+            throw UsageException("Frame " + std::to_string(frames_.front()) +
+                                 " lies before the clip's first frame " +
+                                 std::to_string(firstFrame_) +
+                                 " given with --first-frame. Give the first frame of the whole "
+                                 "clip.");
+        }
     } else {
+        if (options.firstFrame) {
+            throw UsageException("--first-frame needs a sequence as input, for example "
+                                 "plate.####.exr.");
+        }
         frames_ = {1};
         if (!OIIO::Filesystem::exists(options.input)) {
             throw Exception("The input file does not exist. Check the path.",
@@ -182,6 +194,7 @@ int SequenceRunner::run() {
     }
     std::future<void> writing;
     int writingFrame = 0;
+    std::string writingRecord;
     Clock::time_point writingStart;
 
     // Waits for the frame being written and counts its outcome.
@@ -195,7 +208,8 @@ int SequenceRunner::run() {
             std::ostringstream line;
             line << frameLabel(writingFrame) << " written to " << output_.framePath(writingFrame)
                  << " in " << std::fixed << std::setprecision(2)
-                 << std::chrono::duration<double>(Clock::now() - writingStart).count() << " s";
+                 << std::chrono::duration<double>(Clock::now() - writingStart).count() << " s with "
+                 << writingRecord;
             progress.frameDone(line.str());
             return true;
         }
@@ -228,6 +242,7 @@ int SequenceRunner::run() {
             const std::string path = output_.framePath(frame);
             writingFrame = frame;
             writingStart = start;
+            writingRecord = corrector.lastCorrectionDescription();
             writing = std::async(std::launch::async, [image = std::move(corrected), path]() {
                 FrameWriter::write(image, path);
             });

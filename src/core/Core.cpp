@@ -143,6 +143,18 @@ bool Core::distortionMapping(DistortionMapping& mapping) {
     return capturingErrors([&] { corePrivate->distortionMapping(mapping); });
 }
 
+bool Core::correctionInUse(CorrectionInUse& correction) {
+    return capturingErrors([&] { corePrivate->correctionInUse(correction); });
+}
+
+bool Core::appliedCorrection(CorrectionInUse& correction) const {
+    return corePrivate->appliedCorrection(correction);
+}
+
+bool Core::reloadCorrectionData() {
+    return capturingErrors([&] { corePrivate->reloadCorrectionData(); });
+}
+
 bool Core::briefErrorDescription(char* buffer, size_t size) const {
     const std::shared_ptr<std::string> text = briefError;
     return text && copyWhole(*text, buffer, size);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/CoreDataSource.h"
+#include "core/CorrectionInUse.h"
 #include "core/DistortionMapping.h"
 #include "recording_format_database/RecordingFormat.h"
 
@@ -50,6 +51,15 @@ public:
     // current frame; fails unless the data source requests distortion
     // correction. Nothing is rendered.
     bool distortionMapping(DistortionMapping& mapping);
+    // The record and file that the data source's current frame selects, found
+    // without fitting or rendering.
+    bool correctionInUse(CorrectionInUse& correction);
+    // What the last successful `frameSize`, `render` or `distortionMapping`
+    // corrected with; false before the first.
+    bool appliedCorrection(CorrectionInUse& correction) const;
+    // Forgets the correction file found for the clip and every cached content
+    // of it, so that the next operation searches and reads again.
+    bool reloadCorrectionData();
 
     // Copy the last failure's description with its terminating zero; false
     // when there is none or it does not fit.

@@ -269,7 +269,7 @@ CorrectionData::Frame Core::CorePrivate::retrieveCorrectionFrameData(const Frame
 
     CorrectionData::Frame frame;
     if (frameData.timecode[0] != '\0' && dataRate != 0.0F) {
-        const Timecode::Timecode timecode(frameData.timecode, dataRate);
+        const Timecode::Timecode timecode(frameData.timecode, dataRate, header.tc.drop);
         container->frameData(timecode + number, frame);
     } else {
         container->frameData(number, frame);
@@ -289,6 +289,7 @@ RendererRequest Core::CorePrivate::prepareRequest() {
     const FrameData frameData = retrieveFrameData();
     const CorrectionData::Frame frame = retrieveCorrectionFrameData(frameData);
     checkAspectRatio(frameData, format);
+    auto applied = std::make_unique<CorrectionInUse>(describedCorrection(frame));
 
     request.currentWidth = frameData.width;
     request.currentHeight = frameData.height;
@@ -314,6 +315,7 @@ RendererRequest Core::CorePrivate::prepareRequest() {
             request.frameSizeImageRadius = request.radius;
         }
     }
+    preparedCorrection = std::move(applied);
     return request;
 }
 
@@ -356,6 +358,7 @@ Core::CorePrivate::prepareRendererIfNeeded(std::unique_lock<std::mutex>& rendere
 // Computed from the parameters alone, without the renderers' lock: a host's
 // main thread sizes frames while its workers render, and builds no program.
 void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
+    preparedCorrection.reset();
     const RendererRequest request = prepareRequest();
     if (request.shading && request.distortion) {
         throw Exception("It is not possible to calculate the frame size for both shading and "
@@ -367,14 +370,17 @@ void Core::CorePrivate::frameSize(unsigned int& width, unsigned int& height) {
     } else if (request.distortion) {
         distortionFrameSize(request).compute(width, height);
     }
+    lastApplied = std::move(preparedCorrection);
 }
 
 void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     std::unique_lock<std::mutex> rendererLock;
+    preparedCorrection.reset();
     const auto requested = prepareRendererIfNeeded(rendererLock);
     const bool shading = requested.first;
     const bool distortion = requested.second;
     if (!shading && !distortion) {
+        lastApplied.reset();
         return;
     }
     SharedRenderers& renderers = sharedRenderers();
@@ -401,10 +407,12 @@ void Core::CorePrivate::render(const float* input, float* output, size_t size) {
     if (distortion) {
         renderers.distortion->render(distortionInput, output, size);
     }
+    lastApplied = std::move(preparedCorrection);
 }
 
 // Exactly what a render of the same request would evaluate, without a renderer.
 void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
+    preparedCorrection.reset();
     const RendererRequest request = prepareRequest();
     if (!request.distortion) {
         throw Exception("A distortion mapping needs a distortion correction request.");
@@ -415,6 +423,43 @@ void Core::CorePrivate::distortionMapping(DistortionMapping& mapping) {
     mapping.height = request.currentHeight;
     mapping.imageRadius = request.distortionImageRadius;
     mapping.coefficients = request.distortionCoefficients;
+    lastApplied = std::move(preparedCorrection);
+}
+
+CorrectionInUse Core::CorePrivate::describedCorrection(const CorrectionData::Frame& frame) const {
+    CorrectionInUse correction;
+    const CorrectionData::SourceFile source = container->sourceOfLastLookup();
+    if (source.path.empty()) {
+        correction.correctionFile = "embedded";
+        return correction;
+    }
+    correction.correctionFile = source.path;
+    correction.record = frame.number;
+    correction.recordTimecode = frame.timecode;
+    correction.fileSize = source.size;
+    correction.modificationTimeNs = source.modificationTimeNs;
+    correction.inode = source.inode;
+    correction.device = source.device;
+    return correction;
+}
+
+void Core::CorePrivate::correctionInUse(CorrectionInUse& correction) {
+    extendedManagedContainer();
+    correction = describedCorrection(retrieveCorrectionFrameData(retrieveFrameData()));
+}
+
+bool Core::CorePrivate::appliedCorrection(CorrectionInUse& correction) const {
+    if (!lastApplied) {
+        return false;
+    }
+    correction = *lastApplied;
+    return true;
+}
+
+void Core::CorePrivate::reloadCorrectionData() {
+    extendedManagedContainer().forgetContent();
+    container.reset();
+    lastApplied.reset();
 }
 
 void Core::CorePrivate::recordingFormat(RecordingFormatDatabase::RecordingFormat& format) {

@@ -46,6 +46,9 @@ public:
     void render(const float* input, float* output, size_t size);
     void recordingFormat(RecordingFormatDatabase::RecordingFormat& format);
     void distortionMapping(DistortionMapping& mapping);
+    void correctionInUse(CorrectionInUse& correction);
+    bool appliedCorrection(CorrectionInUse& correction) const;
+    void reloadCorrectionData();
 
 private:
     ExtendedManagedContainer& extendedManagedContainer();
@@ -53,6 +56,8 @@ private:
     FrameData retrieveFrameData() const;
     CorrectionData::Frame retrieveCorrectionFrameData(const FrameData& frameData);
     RendererRequest prepareRequest();
+    // The current frame's record and where it came from.
+    CorrectionInUse describedCorrection(const CorrectionData::Frame& frame) const;
     // Writes the renderer parameters of the current frame and returns whether
     // shading and distortion are requested. When either is, rendererLock holds
     // the renderers on return, so that the caller uses the parameters before
@@ -62,6 +67,9 @@ private:
     // Members are destroyed in reverse order: the container before the data source.
     std::unique_ptr<CoreDataSource> dataSource;
     std::unique_ptr<ExtendedManagedContainer> container;
+    // What the pipeline prepared, and what the last successful operation used.
+    std::unique_ptr<CorrectionInUse> preparedCorrection;
+    std::unique_ptr<CorrectionInUse> lastApplied;
 };
 
 } // namespace Core

@@ -71,7 +71,9 @@ ExtendedManagedContainer::ExtendedManagedContainer(
 RecordingFormat ExtendedManagedContainer::recordingFormat() {
     CorrectionData::Header header;
     headerData(header);
-    std::call_once(recordingFormatOnce, [this, &header] {
+    const CorrectionData::SourceFile source = sourceOfLastLookup();
+    const std::lock_guard<std::mutex> lock(recordingFormatMutex);
+    if (!hasDerivedRecordingFormat || !source.isSameFileAs(derivedFrom)) {
         derivedRecordingFormat = formatFromHeader(header);
         const bool derived = derivedRecordingFormat.sensorRadius > 0.0F;
         const bool cameraNamed =
@@ -80,7 +82,9 @@ RecordingFormat ExtendedManagedContainer::recordingFormat() {
         if (!derived && cameraNamed && uniqueTableFormat(header, fromTable)) {
             derivedRecordingFormat = fromTable;
         }
-    });
+        derivedFrom = source;
+        hasDerivedRecordingFormat = true;
+    }
     return derivedRecordingFormat;
 }
 

@@ -21,7 +21,7 @@ struct ClipBinding {
 };
 
 // A managed container that also derives the clip's recording format from its
-// correction data, once.
+// correction data, once per file read.
 class ExtendedManagedContainer : public CorrectionData::ManagedContainer {
 public:
     explicit ExtendedManagedContainer(const std::string& jsonString);
@@ -41,7 +41,9 @@ public:
     bool isBoundTo(const ClipBinding& binding) const;
 
 private:
-    std::once_flag recordingFormatOnce;
+    std::mutex recordingFormatMutex;
+    bool hasDerivedRecordingFormat = false;
+    CorrectionData::SourceFile derivedFrom;
     RecordingFormatDatabase::RecordingFormat derivedRecordingFormat;
 };
 

@@ -76,7 +76,8 @@ unsigned int Core::Queries::recordNumberOfTimecode(const CorrectionData::Content
     unsigned int frameNumber = 0;
     try {
         if (!CorrectionData::RecordLookup::frameNumberOfTimecode(
-                content, Timecode::Timecode(timecode.c_str(), content.header.tc.fps),
+                content,
+                Timecode::Timecode(timecode.c_str(), content.header.tc.fps, content.header.tc.drop),
                 frameNumber)) {
             throw fail();
         }

@@ -4,6 +4,7 @@
 
 #include <cblas.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -16,6 +17,42 @@ void dgetri_(const int* order, double* matrix, const int* leadingDimension, cons
 
 namespace CorrectionData {
 namespace Calculations {
+
+namespace {
+
+// How closely the single-precision coefficients must give back the points,
+// relative to the largest value (at least 1): the recorded values carry four
+// or five significant digits, and a well-posed fit of them misses by about
+// 1e-7. A fit that misses by more than the data's own precision is not the
+// lens's curve, however LAPACK reported.
+constexpr double reproductionTolerance = 1e-4;
+
+bool hasEqualHeights(std::vector<double> heights) {
+    std::sort(heights.begin(), heights.end());
+    return std::adjacent_find(heights.begin(), heights.end()) != heights.end();
+}
+
+bool reproducesThePoints(const std::vector<float>& coefficients, const std::vector<double>& heights,
+                         const std::vector<double>& values) {
+    double largestValue = 1.0;
+    for (const double value : values) {
+        largestValue = std::max(largestValue, std::fabs(value));
+    }
+    for (std::size_t i = 0; i < heights.size(); ++i) {
+        double sum = 0.0;
+        double power = 1.0;
+        for (const float coefficient : coefficients) {
+            sum += static_cast<double>(coefficient) * power;
+            power *= heights[i];
+        }
+        if (!(std::fabs(sum - values[i]) <= reproductionTolerance * largestValue)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
 
 // The polynomial through n points solves the Vandermonde system V c = y, with
 // row i of V holding x[i]^0 ... x[i]^(n-1). V is stored row by row; LAPACK
@@ -36,6 +73,10 @@ void calculateCoefficients(const std::vector<float>& x, const std::vector<float>
     for (std::size_t i = 0; i < count; ++i) {
         heights[i] = x[first + i];
         values[i] = y[first + i];
+    }
+    // LAPACK may miss an exactly singular matrix after rounding.
+    if (hasEqualHeights(heights)) {
+        throw CoefficentCalculationFailedException(x, y);
     }
 
     std::vector<double> vandermonde(count * count);
@@ -68,6 +109,9 @@ void calculateCoefficients(const std::vector<float>& x, const std::vector<float>
             throw CoefficentCalculationFailedException(x, y);
         }
         result.push_back(single);
+    }
+    if (!reproducesThePoints(result, heights, values)) {
+        throw CoefficentCalculationFailedException(x, y);
     }
     coefficients.insert(coefficients.end(), result.begin(), result.end());
 }

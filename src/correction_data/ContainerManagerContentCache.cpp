@@ -17,9 +17,19 @@ bool ContainerManagerContentCache::cachedContentForCorrectionFilePath(
 
 bool ContainerManagerContentCache::cachedContentForClipFilePath(
     const std::string& clipFilePath, std::shared_ptr<Content>& content) const {
+    std::string correctionFilePath;
+    return correctionFilePathForClipFilePath(clipFilePath, correctionFilePath) &&
+           cachedContentForCorrectionFilePath(correctionFilePath, content);
+}
+
+bool ContainerManagerContentCache::correctionFilePathForClipFilePath(
+    const std::string& clipFilePath, std::string& correctionFilePath) const {
     const auto entry = correctionFilePathByClipFilePath.find(clipFilePath);
-    return entry != correctionFilePathByClipFilePath.end() &&
-           cachedContentForCorrectionFilePath(entry->second, content);
+    if (entry == correctionFilePathByClipFilePath.end()) {
+        return false;
+    }
+    correctionFilePath = entry->second;
+    return true;
 }
 
 void ContainerManagerContentCache::cacheContent(const std::string& correctionFilePath,

@@ -22,6 +22,9 @@ public:
                                             std::shared_ptr<Content>& content) const;
     bool cachedContentForClipFilePath(const std::string& clipFilePath,
                                       std::shared_ptr<Content>& content) const;
+    // The correction file path found for the clip; false when none is cached.
+    bool correctionFilePathForClipFilePath(const std::string& clipFilePath,
+                                           std::string& correctionFilePath) const;
 
     void cacheContent(const std::string& correctionFilePath,
                       const std::shared_ptr<Content>& content);

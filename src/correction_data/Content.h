@@ -2,6 +2,7 @@
 
 #include "correction_data/Frame.h"
 #include "correction_data/Header.h"
+#include "correction_data/SourceFile.h"
 
 #include <map>
 
@@ -12,6 +13,8 @@ namespace CorrectionData {
 struct Content {
     Header header;
     std::map<unsigned int, Frame> frames;
+    // Where it was read from; no path for content that did not come from a file.
+    SourceFile source;
 };
 
 } // namespace CorrectionData

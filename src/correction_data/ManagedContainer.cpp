@@ -68,9 +68,11 @@ void ManagedContainer::parseJsonOnce() {
 void ManagedContainer::sharedContent(std::shared_ptr<Content>& shared) {
     const std::lock_guard<std::mutex> lock(contentMutex);
     shared = content.lock();
-    if (shared) {
+    if (shared && shared->source.isUnchangedOnDisk()) {
+        lastSource = shared->source;
         return;
     }
+    shared.reset();
     if (!dataSource) {
         throw Exception("Correction data source is missing.");
     }
@@ -80,6 +82,26 @@ void ManagedContainer::sharedContent(std::shared_ptr<Content>& shared) {
         dataSource->shareContent(clipFileName, correctionFilePath, shared);
     }
     content = shared;
+    lastSource = shared->source;
+}
+
+SourceFile ManagedContainer::sourceOfLastLookup() const {
+    const std::lock_guard<std::mutex> lock(contentMutex);
+    return lastSource;
+}
+
+void ManagedContainer::forgetContent() {
+    const std::lock_guard<std::mutex> lock(contentMutex);
+    content.reset();
+    lastSource = SourceFile();
+    if (!dataSource || !jsonString.empty()) {
+        return;
+    }
+    if (!clipFilePath.empty()) {
+        dataSource->forgetClip(clipFilePath);
+    } else {
+        dataSource->forgetCorrectionFile(correctionFilePath);
+    }
 }
 
 template <typename Fail>

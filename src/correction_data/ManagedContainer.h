@@ -17,7 +17,8 @@ namespace CorrectionData {
 // - embedded JSON: the text is parsed once and holds a single frame, returned
 //   for every frame number and timecode.
 // In the file modes the content is shared and only weakly held: the data
-// source's cache decides how long it lives.
+// source's cache decides how long it lives. Content whose file changed on disk
+// is asked of the data source again.
 class ManagedContainer : public Container {
 public:
     ManagedContainer(const std::string& clipFilePath,
@@ -31,6 +32,13 @@ public:
     void frameData(unsigned int frameNumber, Frame& frame) override;
     // Counts frames from the first frame's own timecode, then looks up by number.
     void frameData(Timecode::Timecode timecode, Frame& frame) override;
+
+    // The file that the last lookup's content was read from; no path for
+    // embedded JSON or before the first lookup.
+    SourceFile sourceOfLastLookup() const;
+    // Forget the clip's found file or the given file's content, here and in the
+    // shared cache, so that the next lookup searches or reads again.
+    void forgetContent();
 
 protected:
     const std::string& boundClipFilePath() const { return clipFilePath; }
@@ -58,10 +66,11 @@ private:
     std::string jsonString;
     std::shared_ptr<ManagedContainerDataSource> dataSource;
     std::weak_ptr<Content> content;
+    SourceFile lastSource;
     std::once_flag jsonOnce;
     Header jsonHeader;
     Frame jsonFrame;
-    std::mutex contentMutex;
+    mutable std::mutex contentMutex;
 };
 
 } // namespace CorrectionData

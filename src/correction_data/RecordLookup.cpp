@@ -20,7 +20,8 @@ bool RecordLookup::frameNumberOfTimecode(const Content& content, const Timecode:
     const Frame& first = content.frames.begin()->second;
     unsigned int offset = 0;
     try {
-        const Timecode::Timecode firstTimecode(first.timecode.c_str(), content.header.tc.fps);
+        const Timecode::Timecode firstTimecode(first.timecode.c_str(), content.header.tc.fps,
+                                               content.header.tc.drop);
         offset = timecode - firstTimecode;
     } catch (const Exception&) {
         return false;

@@ -5,20 +5,30 @@
 #include "correction_file/Reader.h"
 #include "foundation/Exception.h"
 
+#include <boost/filesystem/operations.hpp>
+
 #include <utility>
 
 namespace CorrectionData {
 
 namespace {
 
-// Leaves content untouched when reading or parsing fails.
+// Leaves content untouched when reading or parsing fails. The file is
+// examined before it is read: one replaced during the read then differs from
+// what was examined, and is read again when next asked for.
 void readAndParseContent(const std::string& path, Content& content) {
+    SourceFile source;
+    boost::system::error_code ignored;
+    const boost::filesystem::path absolute = boost::filesystem::absolute(path, ignored);
+    source.path = absolute.empty() ? path : absolute.string();
+    SourceFile::examine(source.path, source);
     std::string text;
     CorrectionFile::Reader().readFile(path, text);
     Content parsed;
     CorrectionFile::Parser().parse(text, parsed);
     content.header = parsed.header;
     content.frames = std::move(parsed.frames);
+    content.source = source;
 }
 
 } // namespace

@@ -48,10 +48,55 @@ std::uint64_t secondsOfDay(const Timecode& timecode) {
            static_cast<std::uint64_t>(timecode.minutes) * 60U + timecode.seconds;
 }
 
-// Absolute frame index in unsigned 32-bit arithmetic.
-unsigned int absoluteFrameIndex(const Timecode& timecode, unsigned int base) {
+// Labels skipped at the start of each minute that is not a tenth: 2 at a frame
+// base of 30, 4 at 60, none at rates without a drop-frame scheme.
+unsigned int droppedLabelsPerMinute(unsigned int base) {
+    return base == 30U || base == 60U ? base / 15U : 0U;
+}
+
+unsigned int droppedLabelsPerMinute(const Timecode& timecode, unsigned int base) {
+    return timecode.dropFrame ? droppedLabelsPerMinute(base) : 0U;
+}
+
+// Absolute frame index in unsigned 32-bit arithmetic; drop-frame labels that
+// were skipped before the timecode are not counted.
+unsigned int absoluteFrameIndex(const Timecode& timecode, unsigned int base, unsigned int dropped) {
+    const unsigned int totalMinutes = timecode.hours * 60U + timecode.minutes;
     return (timecode.hours * 3600U + timecode.minutes * 60U + timecode.seconds) * base +
-           timecode.frames;
+           timecode.frames - dropped * (totalMinutes - totalMinutes / 10U);
+}
+
+// The labels from an absolute frame index: the inverse of absoluteFrameIndex.
+void setLabels(Timecode& timecode, std::uint64_t index, std::uint64_t base, std::uint64_t dropped) {
+    if (dropped != 0) {
+        const std::uint64_t framesPerTenMinutes = base * 600U - 9U * dropped;
+        const std::uint64_t framesPerMinute = base * 60U - dropped;
+        const std::uint64_t tens = index / framesPerTenMinutes;
+        const std::uint64_t rest = index % framesPerTenMinutes;
+        index += 9U * dropped * tens;
+        if (rest >= dropped) {
+            index += dropped * ((rest - dropped) / framesPerMinute);
+        }
+    }
+    timecode.hours = static_cast<unsigned int>(index / (base * 3600U));
+    index %= base * 3600U;
+    timecode.minutes = static_cast<unsigned int>(index / (base * 60U));
+    index %= base * 60U;
+    timecode.seconds = static_cast<unsigned int>(index / base);
+    timecode.frames = static_cast<unsigned int>(index % base);
+}
+
+// Frames from rhs forward to lhs on a 24-hour clock, or false when the shorter
+// way round runs backwards.
+bool forwardOnTheClock(unsigned int lhsIndex, unsigned int rhsIndex, unsigned int framesPerDay,
+                       unsigned int& frames) {
+    const unsigned int forward =
+        lhsIndex >= rhsIndex ? lhsIndex - rhsIndex : framesPerDay - (rhsIndex - lhsIndex);
+    if (forward > framesPerDay - forward) {
+        return false;
+    }
+    frames = forward;
+    return true;
 }
 
 bool parseField(const std::string& piece, unsigned int& value) {
@@ -65,10 +110,19 @@ bool parseField(const std::string& piece, unsigned int& value) {
 
 } // namespace
 
-Timecode::Timecode(const char* text, float rate) : fps(rate) {
+Timecode::Timecode(const char* text, float rate, bool drop) : fps(rate) {
     const std::string source = text != nullptr ? text : "";
+    const unsigned int dropped =
+        hasUsableFrameBase(fps) && drop ? droppedLabelsPerMinute(frameBase(fps)) : 0U;
+    dropFrame = dropped != 0;
+    // Drop-frame labels are often written with a semicolon before the frames.
+    std::string clock = source;
+    const std::size_t lastSeparator = clock.find_last_of(":;");
+    if (dropFrame && lastSeparator != std::string::npos && clock[lastSeparator] == ';') {
+        clock[lastSeparator] = ':';
+    }
     std::vector<std::string> pieces;
-    boost::algorithm::split(pieces, source, [](char c) { return c == ':'; });
+    boost::algorithm::split(pieces, clock, [](char c) { return c == ':'; });
 
     const bool fourNumericFields = pieces.size() == 4 && parseField(pieces[0], hours) &&
                                    parseField(pieces[1], minutes) &&
@@ -76,7 +130,9 @@ Timecode::Timecode(const char* text, float rate) : fps(rate) {
     const bool validClock = fourNumericFields && minutes <= 59 && seconds <= 59;
     const bool validRate =
         fps == 0.0F || (hasUsableFrameBase(fps) && fps > static_cast<float>(frames));
-    if (!validClock || !validRate) {
+    const bool skippedLabel =
+        validClock && minutes % 10U != 0U && seconds == 0U && frames < dropped;
+    if (!validClock || !validRate || skippedLabel) {
         throw invalidTimecodeExceptionDueToInvalidFormat(source.c_str(), rate);
     }
 }
@@ -101,16 +157,12 @@ Timecode& Timecode::operator+=(const unsigned int& frameCount) {
             "Frames could not be added to the timecode because it has no frame rate.",
             string(false), fps);
     }
-    const std::uint64_t base = frameBase(fps);
-    std::uint64_t index = absoluteFrameIndex(*this, frameBase(fps)) + frameCount;
+    const unsigned int base = frameBase(fps);
+    const unsigned int dropped = droppedLabelsPerMinute(*this, base);
+    std::uint64_t index =
+        static_cast<std::uint64_t>(absoluteFrameIndex(*this, base, dropped)) + frameCount;
     index &= std::numeric_limits<unsigned int>::max();
-
-    hours = static_cast<unsigned int>(index / (base * 3600U));
-    index %= base * 3600U;
-    minutes = static_cast<unsigned int>(index / (base * 60U));
-    index %= base * 60U;
-    seconds = static_cast<unsigned int>(index / base);
-    frames = static_cast<unsigned int>(index % base);
+    setLabels(*this, index, base, dropped);
     return *this;
 }
 
@@ -136,8 +188,17 @@ unsigned int operator-(const Timecode lhs, const Timecode rhs) {
         throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
     }
     const unsigned int base = frameBase(rhs.fps);
-    const unsigned int lhsIndex = absoluteFrameIndex(lhs, base);
-    const unsigned int rhsIndex = absoluteFrameIndex(rhs, base);
+    const unsigned int dropped = droppedLabelsPerMinute(rhs, base);
+    const unsigned int lhsIndex = absoluteFrameIndex(lhs, base, dropped);
+    const unsigned int rhsIndex = absoluteFrameIndex(rhs, base, dropped);
+    if (lhs.hours < 24U && rhs.hours < 24U) {
+        const unsigned int framesPerDay = 24U * 3600U * base - dropped * (24U * 60U - 24U * 6U);
+        unsigned int frames = 0;
+        if (!forwardOnTheClock(lhsIndex, rhsIndex, framesPerDay, frames)) {
+            throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
+        }
+        return frames;
+    }
     if (lhsIndex < rhsIndex) {
         throw invalidTimecodeExceptionDueToInvalidTimecodesForSubstraction(lhs, rhs);
     }

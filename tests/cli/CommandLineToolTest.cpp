@@ -1,5 +1,6 @@
 #include "ToolRun.h"
 #include "cli/ImageLayout.h"
+#include "foundation/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include <functional>
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace fs = boost::filesystem;
 
@@ -173,39 +175,156 @@ TEST_F(CommandLineToolTest, ShadingRemovalKeepsTheMetadataAndMatchesTheShadingMa
     }
 }
 
-// Layouts other than RGBA are corrected channel for channel: a channel beyond RGBA like
-// a colour, a missing alpha stays missing.
-TEST_F(CommandLineToolTest, LayoutsOtherThanRgbaAreCorrectedChannelForChannel) {
+bool bitForBit(const OIIO::ImageBuf& a, const OIIO::ImageBuf& b) {
+    const auto result = OIIO::ImageBufAlgo::compare(a, b, 0.0F, 0.0F);
+    return a.nchannels() == b.nchannels() && a.roi() == b.roi() && result.nfail == 0 &&
+           result.maxerror == 0.0;
+}
+
+OIIO::ImageBuf selectChannels(const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
+    std::vector<int> order;
+    for (const std::string& name : names) {
+        order.push_back(imageLayout(image).channelindex(name));
+    }
+    return OIIO::ImageBufAlgo::channels(image, static_cast<int>(order.size()), order);
+}
+
+// Shading multiplies the red, green, blue and luminance channels of every layer,
+// by their names, and copies every other channel bit for bit: alpha, depth and
+// motion are data. A missing alpha stays missing.
+TEST_F(CommandLineToolTest, ShadingMultipliesColourChannelsOfEveryLayerAndCopiesData) {
     const OIIO::ImageBuf original = readImage(frame("1001"));
-    const auto select = [](const OIIO::ImageBuf& image, const std::vector<std::string>& names) {
-        std::vector<int> order;
-        for (const std::string& name : names) {
-            order.push_back(imageLayout(image).channelindex(name));
-        }
-        return OIIO::ImageBufAlgo::channels(image, static_cast<int>(order.size()), order);
-    };
-    // Z holds the red input, so it is corrected to the red output.
+    // depth.Z and motion.u/v hold copies of red, green and blue, so that a
+    // multiplied data channel would show.
+    ASSERT_TRUE(OIIO::ImageBufAlgo::channels(original, 10, {0, 1, 2, 3, 0, 1, 2, 0, 1, 2}, {},
+                                             {"R", "G", "B", "A", "diffuse.R", "diffuse.G",
+                                              "diffuse.B", "depth.Z", "motion.u", "motion.v"})
+                    .write(shot("layers.1001.exr")));
+    ASSERT_TRUE(selectChannels(original, {"R", "G", "B"}).write(shot("rgb.1001.exr")));
     ASSERT_TRUE(
-        OIIO::ImageBufAlgo::channels(original, 5, {0, 1, 2, 3, 0}, {}, {"R", "G", "B", "A", "Z"})
-            .write(shot("rgbaz.1001.exr")));
-    ASSERT_TRUE(select(original, {"R", "G", "B"}).write(shot("rgb.1001.exr")));
-    for (const std::string& input : {shot("rgbaz.####.exr"), shot("rgb.####.exr"), plate()}) {
+        OIIO::ImageBufAlgo::channels(original, 1, {0}, {}, {"Y"}).write(shot("luma.1001.exr")));
+    for (const std::string& input :
+         {shot("layers.####.exr"), shot("rgb.####.exr"), shot("luma.####.exr"), plate()}) {
         const ToolRun corrected =
             run({"remove-shading", input, output(fs::path(input).filename().string()), "--clip",
                  shot(name_), "--frames", "1001", "--float", "--quiet"});
         ASSERT_EQ(corrected.status, 0) << input << ": " << corrected.errors;
     }
-    const auto bitForBit = [](const OIIO::ImageBuf& a, const OIIO::ImageBuf& b) {
-        const auto result = OIIO::ImageBufAlgo::compare(a, b, 0.0F, 0.0F);
-        return a.nchannels() == b.nchannels() && a.roi() == b.roi() && result.nfail == 0 &&
-               result.maxerror == 0.0;
-    };
     const OIIO::ImageBuf flat = readImage(output(name_ + ".1001.exr"));
-    const OIIO::ImageBuf rgbaz = readImage(output("rgbaz.1001.exr"));
-    EXPECT_TRUE(bitForBit(readImage(output("rgb.1001.exr")), select(flat, {"R", "G", "B"})));
-    EXPECT_TRUE(bitForBit(select(rgbaz, {"R", "G", "B", "A"}), flat));
-    EXPECT_TRUE(bitForBit(select(rgbaz, {"Z"}), select(flat, {"R"})));
+    const OIIO::ImageBuf layers = readImage(output("layers.1001.exr"));
+    const OIIO::ImageBuf source = readImage(shot("layers.1001.exr"));
+    const OIIO::ImageBuf colour = selectChannels(flat, {"R", "G", "B"});
+    EXPECT_TRUE(bitForBit(readImage(output("rgb.1001.exr")), colour));
+    EXPECT_TRUE(bitForBit(selectChannels(layers, {"R", "G", "B", "A"}), flat));
+    EXPECT_TRUE(bitForBit(selectChannels(layers, {"diffuse.R", "diffuse.G", "diffuse.B"}), colour));
+    EXPECT_TRUE(bitForBit(selectChannels(readImage(output("luma.1001.exr")), {"Y"}),
+                          selectChannels(flat, {"R"})));
+    const std::vector<std::string> data{"A", "depth.Z", "motion.u", "motion.v"};
+    EXPECT_TRUE(bitForBit(selectChannels(layers, data), selectChannels(source, data)));
     EXPECT_GT(flat.getchannel(0, 0, 0, 0), original.getchannel(0, 0, 0, 0) * 1.2F);
+}
+
+// Every output names the correction data it was made with, replacing what the
+// input's header said; frames without a timecode count from --first-frame, so
+// a chunk corrected where earlier frames are missing gets the records of a full
+// run.
+TEST_F(CommandLineToolTest, EveryOutputNamesTheRecordItUsedCountedFromTheFirstFrame) {
+    // Frames without timecodes, with stale claims of an earlier correction.
+    for (const char* number : {"1001", "1002"}) {
+        OIIO::ImageBuf image = readImage(frame(number));
+        image.specmod().erase_attribute("smpte:TimeCode");
+        image.specmod().attribute("velor:record", 99);
+        image.specmod().attribute("velor:recordTimecode", "23:59:59:23");
+        image.specmod().attribute("velor:correctionFile", "/stale.vlcf");
+        ASSERT_TRUE(image.write(shot("untimed." + std::string(number) + ".exr")));
+    }
+    const auto correct = [&](const std::string& command, const std::string& out,
+                             std::vector<std::string> extra) {
+        std::vector<std::string> arguments{
+            command, shot("untimed.####.exr"), output(out), "--clip", shot(name_), "--frames",
+            "1002"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return run(arguments);
+    };
+    const ToolRun full = correct("undistort", "full.####.exr", {});
+    ASSERT_EQ(full.status, 0) << full.errors;
+    EXPECT_NE(full.errors.find("frame 1002"), std::string::npos) << full.errors;
+    EXPECT_NE(full.errors.find("record 1 (01:00:00:01) of " + correctionFile()), std::string::npos)
+        << full.errors;
+    const ToolRun map = correct("stmap", "map.####.exr", {});
+    ASSERT_EQ(map.status, 0) << map.errors;
+
+    fs::remove(shot("untimed.1001.exr"));
+    const ToolRun chunk = correct("undistort", "chunk.####.exr", {});
+    const ToolRun counted = correct("undistort", "counted.####.exr", {"--first-frame", "1001"});
+    ASSERT_EQ(chunk.status, 0) << chunk.errors;
+    ASSERT_EQ(counted.status, 0) << counted.errors;
+
+    const auto header = [&](const std::string& name) {
+        return imageLayout(readImage(output(name)));
+    };
+    for (const auto& [name, operation, record] : {std::make_tuple("full.1002.exr", "undistort", 1),
+                                                  {"map.1002.exr", "stmap", 1},
+                                                  {"chunk.1002.exr", "undistort", 0},
+                                                  {"counted.1002.exr", "undistort", 1}}) {
+        const OIIO::ImageSpec spec = header(name);
+        EXPECT_EQ(spec.get_string_attribute("velor:correctionFile"), correctionFile()) << name;
+        EXPECT_EQ(spec.get_int_attribute("velor:record", -1), record) << name;
+        EXPECT_EQ(spec.get_string_attribute("velor:recordTimecode"),
+                  record == 1 ? "01:00:00:01" : "01:00:00:00")
+            << name;
+        EXPECT_EQ(spec.get_string_attribute("velor:operation"), operation) << name;
+        EXPECT_EQ(spec.get_string_attribute("velor:version"), Version::text()) << name;
+    }
+    EXPECT_TRUE(
+        bitForBit(readImage(output("full.1002.exr")), readImage(output("counted.1002.exr"))));
+    EXPECT_FALSE(
+        bitForBit(readImage(output("full.1002.exr")), readImage(output("chunk.1002.exr"))));
+
+    const ToolRun late = correct("undistort", "late.####.exr", {"--first-frame", "1003"});
+    EXPECT_EQ(late.status, 2) << late.errors;
+    EXPECT_NE(late.errors.find("--first-frame"), std::string::npos) << late.errors;
+
+    // Embedded data is named as such, and a record timecode it does not have
+    // is not carried over from the input.
+    OIIO::ImageBuf embedded = readImage(frame("1001"));
+    embedded.specmod().attribute("velor:recordTimecode", "23:59:59:23");
+    embedded.specmod().attribute(
+        "com.velor.LensCorrection",
+        R"({"recordingFormat": {"camera": {"manufacturer": "Sample", "model": "Chart Camera"},)"
+        R"( "clipResolution": {"width": 320, "height": 170}, "imageRadius": 13.59},)"
+        R"( "frameData": {"interpolationPoints": {"heights": [0, 2.5, 5, 7.5, 10, 12.5, 15],)"
+        R"( "shading": [100, 99, 96, 91, 84, 76, 67],)"
+        R"( "radialDistortion": [0, -1, -5, -12, -21, -33, -48]}}})");
+    ASSERT_TRUE(embedded.write(shot("embedded.1001.exr")));
+    const ToolRun json =
+        run({"remove-shading", shot("embedded.####.exr"), output("json.####.exr"), "--quiet"});
+    ASSERT_EQ(json.status, 0) << json.errors;
+    const OIIO::ImageSpec spec = header("json.1001.exr");
+    EXPECT_EQ(spec.get_string_attribute("velor:correctionFile"), "embedded");
+    EXPECT_EQ(spec.get_int_attribute("velor:record", -1), 0);
+    EXPECT_EQ(spec.find_attribute("velor:recordTimecode"), nullptr);
+    EXPECT_EQ(spec.get_string_attribute("velor:operation"), "remove-shading");
+}
+
+// Interpolation points that cannot be fitted never give a picture: equal
+// heights among the points fail every command, with the points named.
+TEST_F(CommandLineToolTest, DataThatCannotBeFittedFailsEveryCommand) {
+    std::string text = fileText(correctionFile());
+    boost::algorithm::replace_all(text, ";0,2.49118,4.982359,", ";0,2.49118,2.49118,");
+    std::ofstream(correctionFile(), std::ios::trunc) << text;
+    for (const char* command :
+         {"undistort", "distort", "remove-shading", "add-shading", "stmap", "shading-map"}) {
+        const ToolRun failed =
+            run({command, plate(), output(std::string(command) + ".####.exr"), "--quiet"});
+        EXPECT_EQ(failed.status, 1) << command << ": " << failed.errors;
+        EXPECT_NE(failed.errors.find("Calculation of the polynomial coefficients did fail."),
+                  std::string::npos)
+            << command << ": " << failed.errors;
+        EXPECT_NE(failed.errors.find("X Vector: 0 2.49118 2.49118"), std::string::npos)
+            << failed.errors;
+        EXPECT_FALSE(fs::exists(output(std::string(command) + ".1001.exr"))) << command;
+    }
 }
 
 TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {

@@ -517,3 +517,179 @@ TEST_F(CoreEndToEnd, FailuresNameTheirKind) {
     EXPECT_TRUE(core.frameSize(width, height)) << briefOf(core);
     EXPECT_EQ(core.failureKind(), Core::FailureKind::None);
 }
+
+namespace {
+
+// The correction file text with another timecode rate and drop flag, and the
+// records' own timecodes given in order.
+std::string withTimecodes(std::string text, const std::string& rate, bool drop,
+                          const std::vector<std::string>& timecodes) {
+    const auto replace = [&text](const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+    };
+    replace("tcFps:=25\ntcDrop:=0", "tcFps:=" + rate + "\ntcDrop:=" + (drop ? "1" : "0"));
+    for (std::size_t number = 0; number < timecodes.size(); ++number) {
+        replace((number < 10 ? ";10.00.00.0" : ";10.00.00.") + std::to_string(number) + "\n",
+                ";" + timecodes[number] + "\n");
+    }
+    return text;
+}
+
+std::vector<FrameRecord> recordsNumbered(std::size_t count) {
+    std::vector<FrameRecord> records;
+    for (std::size_t index = 0; index < count; ++index) {
+        records.push_back(frameRecord(static_cast<int>(index % 3)));
+    }
+    return records;
+}
+
+} // namespace
+
+TEST_F(CoreEndToEnd, RecordsFollowDropFrameTimecodesAndCountOnPastMidnight) {
+    settings->distortion = true;
+    const std::vector<std::string> dropFrameLabels{"00:00:59:28", "00:00:59:29", "00:01:00:02",
+                                                   "00:01:00:03", "00:01:00:04", "00:01:00:05"};
+    std::vector<std::string> beforeMidnight;
+    for (int frame = 20; frame < 25; ++frame) {
+        beforeMidnight.push_back("23:59:59:" + std::to_string(frame));
+    }
+    for (int frame = 0; frame < 5; ++frame) {
+        beforeMidnight.push_back("00:00:00:0" + std::to_string(frame));
+    }
+    struct Case {
+        const char* stem;
+        std::string rate;
+        bool drop;
+        std::vector<std::string> labels;
+        const char* frameTimecode;
+        int record; // -1: refused
+        const char* brief;
+    };
+    const std::vector<Case> cases{
+        {"D001C001", "29.97", true, dropFrameLabels, "00:01:00:02", 2, ""},
+        {"D001C001", "29.97", true, dropFrameLabels, "00:01:00;04", 4, ""},
+        // Without the drop flag every label counts, as always.
+        {"D001C002", "29.97", false, dropFrameLabels, "00:01:00:02", 4, ""},
+        {"D001C001", "29.97", true, dropFrameLabels, "00:01:00:00", -1,
+         "Timecode object could not be constructed due to invalid format."},
+        {"M001C001", "25", false, beforeMidnight, "00:00:00:02", 7, ""},
+        {"M001C001", "25", false, beforeMidnight, "23:59:59:10", -1,
+         "Metadata for the frame is not available."},
+    };
+    for (const Case& c : cases) {
+        settings->clipFilePath =
+            tree.addClip("tc", c.stem,
+                         withTimecodes(correctionFileText(c.stem, recordsNumbered(c.labels.size())),
+                                       c.rate, c.drop, c.labels));
+        std::strcpy(settings->frameData.timecode, c.frameTimecode);
+        Core::CorrectionInUse inUse;
+        const bool found = core.correctionInUse(inUse);
+        unsigned int width = 0;
+        unsigned int height = 0;
+        EXPECT_EQ(core.frameSize(width, height), found) << c.stem << " " << c.frameTimecode;
+        if (c.record < 0) {
+            EXPECT_FALSE(found) << c.stem << " " << c.frameTimecode << " got " << inUse.record;
+            EXPECT_EQ(briefOf(core), c.brief);
+            continue;
+        }
+        ASSERT_TRUE(found) << c.stem << " " << c.frameTimecode << ": " << briefOf(core);
+        EXPECT_EQ(inUse.record, static_cast<unsigned int>(c.record)) << c.frameTimecode;
+        EXPECT_EQ(inUse.recordTimecode, c.labels[static_cast<std::size_t>(c.record)]);
+        Core::CorrectionInUse applied;
+        ASSERT_TRUE(core.appliedCorrection(applied));
+        EXPECT_EQ(applied.record, inUse.record);
+        EXPECT_EQ(applied.correctionFile, tree.correctionFile("tc", c.stem).string());
+    }
+}
+
+TEST_F(CoreEndToEnd, AChangedCorrectionFileIsReadAgainAndADeletedOneIsNamed) {
+    settings->distortion = true;
+    const fs::path file = tree.correctionFile("day1", "A001C003");
+    PixelFrames::expectMatch(ExpectedCorrection(frames[0], openGateRadius).undistorted(input),
+                             render(&input), imageTolerance);
+    Core::CorrectionInUse before;
+    ASSERT_TRUE(core.appliedCorrection(before));
+    EXPECT_EQ(before.correctionFile, file.string());
+    EXPECT_EQ(before.fileSize, fs::file_size(file));
+
+    // Rewritten in place, then replaced by a new file: each time the new
+    // records are rendered, by this core and by a new one.
+    const std::vector<FrameRecord> stronger = threeFrames(3.0F);
+    const std::vector<FrameRecord> strongest = threeFrames(4.0F);
+    std::ofstream(file.string()) << correctionFileText("A001C003", stronger) << "\n";
+    PixelFrames::expectMatch(ExpectedCorrection(stronger[0], openGateRadius).undistorted(input),
+                             render(&input), imageTolerance);
+    const fs::path replacement = file.string() + ".new";
+    std::ofstream(replacement.string()) << correctionFileText("A001C003", strongest);
+    fs::rename(replacement, file);
+    Core::Core fresh{std::make_unique<TestDataSource>(settings)};
+    for (Core::Core* each : {&core, &fresh}) {
+        Frame output(frameWidth, frameHeight);
+        ASSERT_TRUE(each->render(input.values.data(), output.values.data(), output.bytes()))
+            << briefOf(*each);
+        PixelFrames::expectMatch(
+            ExpectedCorrection(strongest[0], openGateRadius).undistorted(input), output,
+            imageTolerance);
+    }
+    Core::CorrectionInUse after;
+    ASSERT_TRUE(core.appliedCorrection(after));
+    EXPECT_NE(after.inode, before.inode);
+
+    fs::remove(file);
+    Frame output(frameWidth, frameHeight);
+    EXPECT_FALSE(core.render(input.values.data(), output.values.data(), output.bytes()));
+    EXPECT_NE(briefOf(core).find("The correction file was deleted or moved after it was read."),
+              std::string::npos)
+        << briefOf(core);
+    EXPECT_NE(detailOf(core).find("Correction File Path: \"" + file.string() + "\""),
+              std::string::npos)
+        << detailOf(core);
+}
+
+TEST_F(CoreEndToEnd, ReloadFindsAFileDeliveredCloserToTheClip) {
+    settings->shading = true;
+    Core::CorrectionInUse inUse;
+    ASSERT_TRUE(core.correctionInUse(inUse)) << briefOf(core);
+    EXPECT_EQ(inUse.correctionFile, tree.correctionFile("day1", "A001C003").string());
+
+    const fs::path beside = tree.shoot() / "day1" / "A001C003.vlcf";
+    std::ofstream(beside.string()) << correctionFileText("A001C003", threeFrames(2.0F));
+    ASSERT_TRUE(core.correctionInUse(inUse));
+    EXPECT_EQ(inUse.correctionFile, tree.correctionFile("day1", "A001C003").string())
+        << "the found file stays until a reload";
+    ASSERT_TRUE(core.reloadCorrectionData()) << briefOf(core);
+    ASSERT_TRUE(core.correctionInUse(inUse));
+    EXPECT_EQ(inUse.correctionFile, beside.string());
+}
+
+TEST_F(CoreEndToEnd, DataThatCannotBeFittedIsRefusedNotRenderedBlack) {
+    FrameRecord repeated;
+    repeated.heights = {0, 2.5F, 2.5F, 7.5F, 10, 12.5F, 15};
+    settings->clipFilePath =
+        tree.addClip("day3", "R001C001", correctionFileText("R001C001", {repeated}));
+    for (const bool distortion : {false, true}) {
+        settings->shading = !distortion;
+        settings->distortion = distortion;
+        Frame output(frameWidth, frameHeight);
+        EXPECT_FALSE(core.render(input.values.data(), output.values.data(), output.bytes()));
+        EXPECT_EQ(briefOf(core), "Calculation of the polynomial coefficients did fail.");
+        EXPECT_NE(detailOf(core).find("X Vector: 0 2.5 2.5 7.5 10 12.5 15\nY Vector:"),
+                  std::string::npos)
+            << detailOf(core);
+        EXPECT_EQ(core.failureKind(), Core::FailureKind::InvalidCorrectionData);
+    }
+}
+
+TEST_F(CoreEndToEnd, EmbeddedDataIsNamedAsSuch) {
+    settings->shading = true;
+    std::ifstream json(std::string(VELOR_TEST_DATA_DIR) + "/json/valid.json");
+    settings->frameMetadata = std::string(std::istreambuf_iterator<char>(json), {});
+    Core::CorrectionInUse inUse;
+    ASSERT_TRUE(core.correctionInUse(inUse)) << briefOf(core);
+    EXPECT_EQ(inUse.correctionFile, "embedded");
+    EXPECT_EQ(inUse.record, 0U);
+    EXPECT_EQ(inUse.recordTimecode, "");
+    EXPECT_EQ(inUse.inode, 0U);
+}

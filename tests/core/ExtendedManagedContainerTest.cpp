@@ -23,6 +23,8 @@ public:
         ++requests;
         out = content_;
     }
+    void forgetClip(const std::string&) override {}
+    void forgetCorrectionFile(const std::string&) override {}
     int requests = 0;
 
 private:

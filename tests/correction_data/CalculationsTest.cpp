@@ -19,7 +19,11 @@ TEST(Calculations, PolynomialPassesThroughEveryPointAndIsAppended) {
          std::vector<std::tuple<std::vector<float>, std::vector<float>, std::size_t>>{
              {heights, {0.0F, 2.49F, 4.97F, 7.41F, 9.82F, 12.18F, 14.5F}, 0},
              {heights, {100.0F, 98.2F, 93.1F, 85.0F, 74.4F, 62.0F, 48.7F}, 0},
-             {{0, 0, 1, 2, 3, 4, 5}, {99, 1, 3, 5, 7, 9, 11}, 1}}) {
+             {{0, 0, 1, 2, 3, 4, 5}, {99, 1, 3, 5, 7, 9, 11}, 1},
+             // Close but distinct heights that the data supports.
+             {{0, 2.5F, 2.52F, 7.5F, 10, 12.5F, 15},
+              {100.0F, 98.2F, 98.1F, 85.0F, 74.4F, 62.0F, 48.7F},
+              0}}) {
         std::vector<float> coefficients{7.0F};
         calculateCoefficients(x, y, coefficients);
         ASSERT_EQ(coefficients.size(), 1 + x.size() - firstUsed);
@@ -50,6 +54,18 @@ TEST(Calculations, SingularShortAndNonFiniteInputsFailLeavingTheOutput) {
         {{0, 0, 1, 2, 3, 4, 5}, {0, 0, 1, 2, 3, 4}, ""}, // y must still cover all seven
         {{0, 1, 2, 3, 4, 5}, {0, 1, std::nanf(""), 3, 4, 5}, ""},
         {{0, 1, 2, 3, 4, INFINITY}, {0, 1, 2, 3, 4, 5}, ""},
+        // Equal heights past the first pair: rounding hides the singular
+        // matrix from LAPACK, and the coefficients come out near 1e15.
+        {{0, 2.5F, 2.5F, 7.5F, 10, 12.5F, 15},
+         {100, 98.2F, 93.1F, 85, 74.4F, 62, 48.7F},
+         "X Vector: 0 2.5 2.5 7.5 10 12.5 15\nY Vector: 100 98.2 93.1 85 74.4 62 48.7\n"},
+        {{0, 2.5F, 2.5F, 7.5F, 10, 12.5F, 15}, {100, 98.2F, 98.2F, 85, 74.4F, 62, 48.7F}, ""},
+        {{0, 2.5F, 5, 5, 10, 12.5F, 15}, {0, 2.49F, 4.97F, 4.97F, 9.82F, 12.18F, 14.5F}, ""},
+        // Distinct heights whose polynomial cannot be held in single precision:
+        // its float coefficients miss the points by percent.
+        {{0, 2.5F, 2.5001F, 7.5F, 10, 12.5F, 15}, {100, 98.2F, 93.1F, 85, 74.4F, 62, 48.7F}, ""},
+        // Values so large that the coefficients overflow single precision.
+        {{0, 1, 2, 3, 4, 5}, {0, 3e38F, -3e38F, 3e38F, -3e38F, 3e38F}, ""},
     };
     for (std::size_t index = 0; index < cases.size(); ++index) {
         const Case& c = cases[index];

@@ -40,7 +40,10 @@ public:
                       std::shared_ptr<Content>& out) override {
         serve(out);
     }
+    void forgetClip(const std::string& clipFilePath) override { forgotten = clipFilePath; }
+    void forgetCorrectionFile(const std::string& path) override { forgotten = path; }
 
+    std::string forgotten;
     std::shared_ptr<Content> content = std::make_shared<Content>();
     std::string failureBrief;
     int requests = 0;

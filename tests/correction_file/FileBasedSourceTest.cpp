@@ -48,17 +48,32 @@ TEST(FileBasedSource, FindsTheClipsFileAndContainersThroughTheManagerShareOnePar
     EXPECT_EQ(fromPath.timecode, fromFile.timecode);
     EXPECT_EQ(fromPath.timecode.find('.'), std::string::npos) << fromPath.timecode;
 
-    // Deleting the file does not matter while the content stays cached.
-    fs::remove(file);
+    // A file naming another clip is refused from the cache too.
     Header header;
-    byFile.headerData(header);
-    EXPECT_EQ(header.clip.videoFileName, "A001C003.mov");
     try {
         wrongClip.headerData(header);
         ADD_FAILURE() << "a file naming another clip was accepted";
     } catch (const DataNotAvailableException& error) {
         EXPECT_STREQ(error.what(), "Header of the metadata is not available. Correction file "
                                    "does not belong to the clip.");
+    }
+    // A deleted file is not served from the cache: it is named, and once it
+    // left the cache, the clip's search finds nothing.
+    fs::remove(file);
+    for (const auto& [container, brief] : {std::make_pair(&byFile, "deleted or moved"),
+                                           std::make_pair(&byPath, "could not be found")}) {
+        try {
+            container->headerData(header);
+            ADD_FAILURE() << "the content of a deleted file was served";
+        } catch (const DataNotAvailableException& error) {
+            EXPECT_NE(std::string(error.what()).find(brief), std::string::npos) << error.what();
+        }
+    }
+    try {
+        byFile.headerData(header);
+        ADD_FAILURE() << "a deleted file was read";
+    } catch (const DataNotAvailableException& error) {
+        EXPECT_NE(error.detailedDescription().find(file), std::string::npos);
     }
     fs::remove_all(root);
 }

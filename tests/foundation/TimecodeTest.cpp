@@ -99,3 +99,70 @@ TEST(Timecode, ArithmeticAndOrderCountFramesOfTheRateRoundedUp) {
     // Hours whose seconds do not fit 32 bits.
     EXPECT_TRUE(TC("00:40:00:00", 0.0F) < TC("1193047:00:00:00", 0.0F));
 }
+
+TEST(Timecode, DropFrameLabelsSkipTheFirstFramesOfEveryMinuteButEachTenth) {
+    // 29.97 drops frames :00 and :01, 59.94 frames :00 to :03, at the start of
+    // each minute except minutes 0, 10, 20, ...
+    for (const auto& [text, rate] :
+         std::vector<std::pair<const char*, float>>{{"00:01:00:00", 29.97F},
+                                                    {"00:01:00:01", 29.97F},
+                                                    {"10:59:00:01", 29.97F},
+                                                    {"00:01:00:03", 59.94F},
+                                                    {"00:01:00:00", 30.0F}}) {
+        EXPECT_THROW(TC(text, rate, true), InvalidTimecodeException) << text << "@" << rate;
+        EXPECT_NO_THROW(TC(text, rate, false)) << text << "@" << rate;
+    }
+    for (const auto& [text, rate] :
+         std::vector<std::pair<const char*, float>>{{"00:01:00:02", 29.97F},
+                                                    {"00:10:00:00", 29.97F},
+                                                    {"00:01:01:00", 29.97F},
+                                                    {"00:01:00:04", 59.94F},
+                                                    {"00:01:00;02", 29.97F}}) {
+        EXPECT_NO_THROW(TC(text, rate, true)) << text << "@" << rate;
+    }
+    // Rates without a drop-frame scheme count every frame; a semicolon is
+    // still no separator there.
+    EXPECT_EQ(TC("00:01:00:00", 25.0F, true) - TC("00:00:59:24", 25.0F, true), 1U);
+    EXPECT_THROW(TC("00:01:00;02", 25.0F, true), InvalidTimecodeException);
+}
+
+TEST(Timecode, DropFrameArithmeticCountsOnlyTheFramesThatExist) {
+    for (const auto& [lhs, rhs, rate, difference] :
+         std::vector<std::tuple<const char*, const char*, float, unsigned int>>{
+             {"00:01:00:02", "00:00:59:28", 29.97F, 2},
+             {"00:01:00:02", "00:00:59:29", 29.97F, 1},
+             {"00:10:00:00", "00:00:00:00", 29.97F, 17982},
+             {"01:00:00:00", "00:00:00:00", 29.97F, 107892},
+             {"00:11:00:02", "00:10:59:29", 29.97F, 1},
+             {"00:01:00:04", "00:00:59:59", 59.94F, 1},
+             {"01:00:00:00", "00:00:00:00", 59.94F, 215784}}) {
+        EXPECT_EQ(TC(lhs, rate, true) - TC(rhs, rate, true), difference) << lhs << " - " << rhs;
+    }
+    for (const auto& [start, rate, count, expected] :
+         std::vector<std::tuple<const char*, float, unsigned int, const char*>>{
+             {"00:00:59:29", 29.97F, 1, "0:1:0:2"},
+             {"00:09:59:29", 29.97F, 1, "0:10:0:0"},
+             {"00:00:00:00", 29.97F, 107892, "1:0:0:0"},
+             {"00:00:59:59", 59.94F, 1, "0:1:0:4"}}) {
+        EXPECT_EQ(fields(TC(start, rate, true) + count), expected) << start << " + " << count;
+    }
+}
+
+TEST(Timecode, ATimecodePastMidnightCountsOnFromThePreviousDay) {
+    for (const auto& [lhs, rhs, rate, drop, difference] :
+         std::vector<std::tuple<const char*, const char*, float, bool, unsigned int>>{
+             {"00:00:00:02", "23:59:59:20", 25.0F, false, 7},
+             {"00:00:00:00", "23:59:59:29", 29.97F, true, 1},
+             // Eleven hours on is still the shorter way round.
+             {"10:59:59:20", "23:59:59:20", 25.0F, false, 11U * 3600U * 25U}}) {
+        EXPECT_EQ(TC(lhs, rate, drop) - TC(rhs, rate, drop), difference) << lhs << " - " << rhs;
+    }
+    // The shorter way round is backwards: the frame lies before the start.
+    for (const auto& [lhs, rhs] : std::vector<std::pair<const char*, const char*>>{
+             {"23:59:59:20", "00:00:00:02"}, {"12:00:00:01", "00:00:00:00"}}) {
+        EXPECT_THROW((void)(TC(lhs, 25.0F) - TC(rhs, 25.0F)), InvalidTimecodeException) << lhs;
+    }
+    // A start late in the day with a frame in the evening counts as before.
+    EXPECT_THROW((void)(TC("12:00:00:00", 25.0F) - TC("23:00:00:00", 25.0F)),
+                 InvalidTimecodeException);
+}
