@@ -104,8 +104,11 @@ bool frameNumberAndTimecode(const LensCorrection* node, unsigned int& frameNumbe
     if (!readNodeAndClipFilePath(node, &read, path)) {
         return false;
     }
-    return ReadMetadataRules::frameNumberAndTimecode(
-        ReadNodeMetadata(*read), path, read->info().first_frame(), frameNumber, timecode);
+    // "input/frame" is the number of the file read, so frames count from the first frame of the
+    // file's own range (the Reader's), not of the Read's range in the script, which its frame
+    // offset and "start at" move.
+    return ReadMetadataRules::frameNumberAndTimecode(ReadNodeMetadata(*read), path,
+                                                     read->first_frame(), frameNumber, timecode);
 }
 
 bool jsonMetadataString(const LensCorrection* node, std::string& json) {

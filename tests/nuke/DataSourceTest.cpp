@@ -163,17 +163,26 @@ TEST_F(DataSourceTest, DescribesTheFrameByTimecodeOrNotAtAll) {
 
     NodeScript::reader(*read).metadata().erase("input/timecode");
     EXPECT_FALSE(source.frameData(unchanged)) << "ARRI QuickTime without its timecode";
+}
 
-    // A frame of an EXR sequence of an unknown camera, counted from the first frame of the Read's
-    // image information, which the Read's frame offset moves away from the file's own range.
+// A frame of an EXR sequence of an unknown camera is counted from the first frame of the file's
+// own range: "input/frame" is the number of the file read, whatever frame of the script shows
+// it through the Read's frame offset or "start at".
+TEST_F(DataSourceTest, AFileFrameGetsTheSameRecordWhateverTheReadsFrameOffset) {
+    node->setInput(1, read.get());
     DDImageStandIn::StandInRead& exr = NodeScript::reader(*read);
-    exr.filename((clip.root() / "seq" / "shot_v1.1102.exr").string().c_str());
+    exr.filename((clip.root() / "seq" / "shot_v1.1002.exr").string().c_str());
     exr.metadata().erase("quicktime/arri/camera/CameraClipName");
-    exr.setFrameRange(1001, 1003, 100);
-    exr.metadata().setData("input/frame", 1102);
-    read->validate();
-    ASSERT_TRUE(source.frameData(frame));
-    EXPECT_EQ(frame.frameNumber, 1U);
+    exr.metadata().erase("input/timecode");
+    exr.metadata().setData("input/frame", 1002);
+    // No offset, 100 frames later, and "start at 1".
+    for (const int offset : {0, 100, -1000}) {
+        exr.setFrameRange(1001, 1003, offset);
+        read->validate();
+        Core::FrameData frame;
+        ASSERT_TRUE(source.frameData(frame)) << "offset " << offset;
+        EXPECT_EQ(frame.frameNumber, 1U) << "offset " << offset;
+    }
 }
 
 TEST_F(DataSourceTest, RecordingFormatComesFromTheControlsWhenSelectedByHand) {
