@@ -301,9 +301,25 @@ DD::Image::ImagePlane Node::render(const DD::Image::ChannelSet& channels) {
     DD::Image::Iop* image = iop();
     image->validate(true);
     const DD::Image::Box box = image->info().box();
+    DD::Image::Hash key = hash();
+    foreach (channel, channels) {
+        key.append(static_cast<int>(channel));
+    }
+    key.append(box.x());
+    key.append(box.y());
+    key.append(box.r());
+    key.append(box.t());
+    const auto cached = renderedPlanes_.find(key.value());
+    if (cached != renderedPlanes_.end()) {
+        return cached->second;
+    }
     image->request(box, channels, 1);
     DD::Image::ImagePlane plane(box, true, channels);
+    ++renderCount_;
     image->fetchPlane(plane);
+    if (!image->hasError() && !image->aborted()) {
+        renderedPlanes_[key.value()] = plane;
+    }
     return plane;
 }
 
@@ -322,8 +338,31 @@ bool Node::updateUI() {
 
 DD::Image::Hash Node::hash() const {
     DD::Image::Hash hash;
+    for (const auto& knob : knobs_) {
+        if (knob->flag(DD::Image::Knob::NO_RERENDER)) {
+            continue;
+        }
+        hash.append(knob->name());
+        hash.append(knob->get_value());
+        hash.append(knob->text());
+    }
+    for (size_t i = 0; i < inputs_.size(); ++i) {
+        if (inputs_[i] != nullptr) {
+            hash.append(inputs_[i]->hash());
+        } else {
+            hash.append(static_cast<int>(i));
+        }
+    }
     op_->append(hash);
     return hash;
+}
+
+void Node::pressButton(const std::string& name) {
+    DDImageStandIn::StandInKnob* button = standInKnob(name);
+    if (button == nullptr || button->type() != DD::Image::SCRIPT_KNOB) {
+        throw std::invalid_argument("no button " + name);
+    }
+    knobValueChanged(*button);
 }
 
 void Node::knobValueChanged(DDImageStandIn::StandInKnob& knob) {

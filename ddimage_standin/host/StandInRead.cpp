@@ -110,6 +110,25 @@ void StandInRead::setFrameRange(int first, int last, int offset) {
     offset_ = offset;
 }
 
+void StandInRead::append(DD::Image::Hash& hash) {
+    hash.append(std::string(filename()));
+    hash.append(frame_for_reader());
+    hash.append(format_.x());
+    hash.append(format_.y());
+    hash.append(format_.r());
+    hash.append(format_.t());
+    hash.append(box_.x());
+    hash.append(box_.y());
+    hash.append(box_.r());
+    hash.append(box_.t());
+    hash.append(offset_);
+    hash.append(pixelsVersion_);
+    for (const auto& entry : metadata_) {
+        hash.append(entry.first);
+        hash.append(metadata_.getString(entry.first.c_str()));
+    }
+}
+
 const DD::Image::MetaData::Bundle& StandInRead::_fetchMetaData(const char* /*keyname*/) {
     if (mainThreadMetadata_) {
         Node::runOnMainThread([] {});

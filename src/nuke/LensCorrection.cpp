@@ -3,12 +3,11 @@
 #include "DDImage/Hash.h"
 #include "DDImage/ImagePlane.h"
 #include "DDImage/Knob.h"
+#include "foundation/Version.h"
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ManualRecordingFormat.h"
 #include "host_rules/StMapValues.h"
 #include "recording_format_database/RecordingFormat.h"
-
-#include <boost/date_time/posix_time/posix_time.hpp>
 
 #include <algorithm>
 #include <climits>
@@ -28,6 +27,13 @@ const char* const remainingWidthKnob = "inputOverscan::remainingResolution::widt
 const char* const remainingHeightKnob = "inputOverscan::remainingResolution::height";
 const char* const correctionFileGroup = "correctionFile";
 const char* const correctionFilePathKnob = "correctionFile::path";
+const char* const reloadKnob = "reload";
+const char* const correctionFileMetadataKey = "exr/velor:correctionFile";
+const char* const recordMetadataKey = "exr/velor:record";
+const char* const recordTimecodeMetadataKey = "exr/velor:recordTimecode";
+const char* const operationMetadataKey = "exr/velor:operation";
+const char* const versionMetadataKey = "exr/velor:version";
+const char* const reloadCountKnob = "reloadCount";
 const char* const recordingFormatGroup = "recordingFormat";
 const char* const manualSelectionKnob = "recordingFormat::manualSelection";
 const char* const imageAreaSizeGroup = "recordingFormat::imageAreaSize";
@@ -74,6 +80,9 @@ const char* const correctionFilePathTooltip =
     "number of parent directories is limited to five.\n4. File is located in one of the "
     "subdirectories contained in one of the parent directories. Please note that the "
     "subdirectory depth for this case is limited to two.";
+const char* const reloadTooltip =
+    "Forget the correction file found for the clip and read the correction data again, so that "
+    "a file that was replaced or newly delivered closer to the clip is used.";
 const char* const manualSelectionTooltip =
     "The plug-in provides information about the sub-area of the sensor covered by the "
     "recording format, along with its size and resolution. This information is stored in the "
@@ -167,12 +176,6 @@ int slotOfRole(DD::Image::Channel channel) {
 
 const int alphaSlot = 3;
 
-std::string microsecondsSinceEpochInLocalTime() {
-    using namespace boost::posix_time;
-    const ptime epoch(boost::gregorian::date(1970, 1, 1));
-    return std::to_string((microsec_clock::local_time() - epoch).total_microseconds());
-}
-
 // The ST map of a frame over the box, rows from the bottom as the host keeps them: the
 // mapping's rows run from the top of the box.
 void fillStMap(const Core::DistortionMapping& mapping, const DD::Image::Format& format,
@@ -263,6 +266,10 @@ void LensCorrection::knobs(DD::Image::Knob_Callback f) {
     BeginGroup(f, correctionFileGroup, "Correction File");
     File_knob(f, &correctionFilePath_, correctionFilePathKnob, "Manually Selected File");
     Tooltip(f, tooltipOr(tooltips, correctionFilePathKnob, correctionFilePathTooltip));
+    Button(f, reloadKnob, "Reload");
+    Tooltip(f, tooltipOr(tooltips, reloadKnob, reloadTooltip));
+    Int_knob(f, &reloadCount_, reloadCountKnob);
+    SetFlags(f, Knob::INVISIBLE | Knob::DO_NOT_WRITE | Knob::NO_ANIMATION);
     EndGroup(f);
 
     BeginGroup(f, recordingFormatGroup, "Recording Format");
@@ -324,6 +331,9 @@ int LensCorrection::knob_changed(DD::Image::Knob* knob) {
     const UiCallback ui;
     runReportingFailures([this, knob](std::string& /*failure*/) {
         const SettingKnobValues setting(settingKnobValues_);
+        if (knob != nullptr && knob->is(reloadKnob)) {
+            setKnobValue(reloadCountKnob, knobValue(reloadCountKnob) + 1);
+        }
         updateVisibilityOfKnobsIfNeeded(knob);
         updateValueOfInputOverscanKnobsIfNeeded(knob);
     });
@@ -334,6 +344,7 @@ bool LensCorrection::updateUI(const DD::Image::OutputContext& /*context*/) {
     const UiCallback ui;
     runReportingFailures([this](std::string& failure) {
         const SettingKnobValues setting(settingKnobValues_);
+        reloadIfRequested();
         updateValueOfInputOverscanKnobsIfNeeded(nullptr);
         updateValueOfRecordingFormatKnobs(failure);
     });
@@ -353,7 +364,10 @@ void LensCorrection::_validate(bool forReal) {
     if (aborted()) {
         return;
     }
-    runReportingFailures([this](std::string& failure) { validateOutputBox(failure); });
+    runReportingFailures([this](std::string& failure) {
+        reloadIfRequested();
+        validateOutputBox(failure);
+    });
 }
 
 void LensCorrection::validateOutputBox(std::string& failure) {
@@ -502,6 +516,9 @@ void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& fail
         }
         const bool map = outputType_ == outputTypeMap;
         const std::lock_guard<std::mutex> lock(renderCore_.access);
+        if (renderCoreNeedsReload_.exchange(false)) {
+            renderCore_.core.reloadCorrectionData();
+        }
         renderCore_.answers->replay(answers);
         if (stMap) {
             Core::DistortionMapping mapping;
@@ -543,13 +560,74 @@ void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& fail
 }
 
 void LensCorrection::append(DD::Image::Hash& hash) {
-    // A new value at every evaluation: a changed correction file or clip is
-    // always picked up.
     try {
-        hash.append(microsecondsSinceEpochInLocalTime());
+        reloadIfRequested();
+        hash.append(outputContext().frame());
+        Core::CorrectionInUse used;
+        if (correctionInUse(used)) {
+            hash.append(used.correctionFile);
+            hash.append(used.record);
+            hash.append(used.recordTimecode);
+            hash.append(static_cast<U64>(used.fileSize));
+            hash.append(static_cast<U64>(used.modificationTimeNs));
+            hash.append(static_cast<U64>(used.inode));
+            hash.append(static_cast<U64>(used.device));
+        } else {
+            // Rendering fails until there is correction data; its arrival changes the hash.
+            hash.append(false);
+        }
     } catch (...) {
         hash.newvalue();
     }
+}
+
+bool LensCorrection::correctionInUse(Core::CorrectionInUse& correction) {
+    const RecordedDataSource::Answers answers = RecordedDataSource::record(*dataSource_);
+    const std::lock_guard<std::mutex> lock(mainThreadCore_.access);
+    mainThreadCore_.answers->replay(answers);
+    return mainThreadCore_.core.correctionInUse(correction);
+}
+
+void LensCorrection::reloadIfRequested() {
+    if (reloadCount_ == reloadedAt_) {
+        return;
+    }
+    reloadedAt_ = reloadCount_;
+    {
+        const std::lock_guard<std::mutex> lock(mainThreadCore_.access);
+        mainThreadCore_.core.reloadCorrectionData();
+    }
+    // The render core forgets before its next render, so that nothing here waits for one.
+    renderCoreNeedsReload_ = true;
+}
+
+// Keys of the exr namespace reach an EXR header under their own names, as the tool writes them;
+// values of these names in the input are replaced, never carried over.
+const DD::Image::MetaData::Bundle& LensCorrection::_fetchMetaData(const char* keyname) {
+    const DD::Image::MetaData::Bundle& input = PlanarIop::_fetchMetaData(keyname);
+    Core::CorrectionInUse used;
+    bool found = false;
+    try {
+        found = correctionInUse(used);
+    } catch (...) {
+        found = false;
+    }
+    const std::lock_guard<std::mutex> lock(metadataAccess_);
+    outputMetadata_ = input;
+    for (const char* key : {correctionFileMetadataKey, recordMetadataKey, recordTimecodeMetadataKey,
+                            operationMetadataKey, versionMetadataKey}) {
+        outputMetadata_.erase(key);
+    }
+    if (found) {
+        outputMetadata_.setData(correctionFileMetadataKey, used.correctionFile);
+        outputMetadata_.setData(recordMetadataKey, static_cast<int>(used.record));
+        if (!used.recordTimecode.empty()) {
+            outputMetadata_.setData(recordTimecodeMetadataKey, used.recordTimecode);
+        }
+        outputMetadata_.setData(operationMetadataKey, operationName());
+        outputMetadata_.setData(versionMetadataKey, Version::text());
+    }
+    return outputMetadata_;
 }
 
 DD::Image::Op* LensCorrection::inputOf(const DD::Image::Op& op, int index) {

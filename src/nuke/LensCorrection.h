@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DDImage/Knobs.h"
+#include "DDImage/MetaData.h"
 #include "DDImage/PlanarIop.h"
 #include "core/Core.h"
 #include "core/CoreDataSource.h"
@@ -8,6 +9,7 @@
 #include "host_rules/FrameGeometry.h"
 #include "nuke/RecordedDataSource.h"
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -44,7 +46,15 @@ public:
     void getRequests(const DD::Image::Box& box, const DD::Image::ChannelSet& channels, int count,
                      DD::Image::RequestOutput& reqData) const override;
     void renderStripe(DD::Image::ImagePlane& plane) override;
+    // What the picture depends on beyond the knob values and the input's hash,
+    // which the host adds itself: the frame, and the correction data's
+    // identity (the file's path, size, modification time and inode, and the
+    // record), so that an unchanged node is never rendered twice and a
+    // replaced file always is.
     void append(DD::Image::Hash& hash) override;
+    // The input's metadata with the correction data the frame is corrected
+    // with, under the keys a Write stores in an EXR header.
+    const DD::Image::MetaData::Bundle& _fetchMetaData(const char* keyname) override;
     PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
     bool renderFullPlanes() const override { return true; }
 
@@ -86,6 +96,9 @@ protected:
     virtual bool shouldOutputTypeKnobBeHidden() const = 0;
     // Tooltips that replace the common ones, by control name.
     virtual std::map<std::string, std::string> tooltipsForKnobIds() const = 0;
+    // The name of the correction the controls ask for, as the tool names its
+    // commands ("undistort", "stmap", "remove-shading", ...).
+    virtual const char* operationName() const = 0;
 
 private:
     void validateOutputBox(std::string& failure);
@@ -106,6 +119,12 @@ private:
     void updateVisibilityOfKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfInputOverscanKnobsIfNeeded(DD::Image::Knob* knob);
     void updateValueOfRecordingFormatKnobs(std::string& failure);
+    // The correction data the current frame selects, found without fitting.
+    bool correctionInUse(Core::CorrectionInUse& correction);
+    // After a press of "Reload" (seen as a new reload count), forgets the
+    // correction file found for the clip and its cached content.
+    void reloadIfRequested();
+
     static double manualImageDiameter(double width, double height, double clipWidth,
                                       double clipHeight);
     double knobValue(const char* name) const;
@@ -124,6 +143,13 @@ private:
     int clipWidth_ = 0;
     int clipHeight_ = 0;
     float imageDiameter_ = 0.0F;
+    // Raised by the "Reload" button; every operator of the node gets it, and
+    // each one that sees a new value forgets the file it found.
+    int reloadCount_ = 0;
+    int reloadedAt_ = 0;
+    std::atomic<bool> renderCoreNeedsReload_{false};
+    std::mutex metadataAccess_;
+    DD::Image::MetaData::Bundle outputMetadata_;
     int frameWidthWithOriginalAspectRatio_ = 0;
     int frameHeightWithOriginalAspectRatio_ = 0;
     // A call into a core and the reading of its error belong together.

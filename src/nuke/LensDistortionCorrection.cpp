@@ -53,3 +53,10 @@ std::map<std::string, std::string> LensDistortionCorrection::tooltipsForKnobIds(
             {"outputType",
              "Select the output type to render either the corrected image or a displacement map."}};
 }
+
+const char* LensDistortionCorrection::operationName() const {
+    if (outputType() == 1) {
+        return "stmap";
+    }
+    return correctionMode() == 1 ? "distort" : "undistort";
+}

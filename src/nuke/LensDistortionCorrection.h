@@ -23,4 +23,5 @@ protected:
     const char* const* outputTypeEntries() const override;
     bool shouldOutputTypeKnobBeHidden() const override { return true; }
     std::map<std::string, std::string> tooltipsForKnobIds() const override;
+    const char* operationName() const override;
 };

@@ -52,3 +52,10 @@ std::map<std::string, std::string> LensShadingCorrection::tooltipsForKnobIds() c
             {"outputType",
              "Select the output type to render either the corrected image or a multiply map."}};
 }
+
+const char* LensShadingCorrection::operationName() const {
+    if (outputType() == 1) {
+        return "shading-map";
+    }
+    return correctionMode() == 1 ? "add-shading" : "remove-shading";
+}

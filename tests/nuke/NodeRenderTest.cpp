@@ -1,6 +1,7 @@
 #include "NodeScript.h"
 
 #include "core/Core.h"
+#include "foundation/Version.h"
 #include "nuke/LensDistortionCorrection.h"
 #include "nuke/LensDistortionDataSource.h"
 #include "nuke/LensShadingDataSource.h"
@@ -8,14 +9,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 using NodeScript::correctionNode;
@@ -94,6 +93,31 @@ std::vector<float> correctedByTheCore(std::unique_ptr<Core::CoreDataSource> sour
         throw std::runtime_error("the core did not render the reference");
     }
     return output;
+}
+
+// Gives the second record of a correction file a stronger distortion; the file's size changes.
+void replaceTheSecondRecord(const boost::filesystem::path& file) {
+    std::ostringstream text;
+    text << std::ifstream(file.string()).rdbuf();
+    std::string content = text.str();
+    const std::string record = "0,-0.1,-0.35,-0.8,-1.2,-1.75,-2.3;35;2.5;2.8;;;10.00.00.01";
+    const size_t at = content.find(record);
+    if (at == std::string::npos) {
+        throw std::runtime_error("no second record in " + file.string());
+    }
+    content.replace(at, record.size(), "0,-0.2,-0.7,-1.6,-2.4,-3.5,-4.6;35;2.5;2.8;;;10.00.00.01");
+    std::ofstream(file.string(), std::ios::trunc) << content;
+}
+
+size_t differingFloats(const DD::Image::ImagePlane& a, const DD::Image::ImagePlane& b) {
+    if (a.usage() != b.usage()) {
+        return a.usage() + b.usage();
+    }
+    size_t different = 0;
+    for (size_t i = 0; i < a.usage() / sizeof(float); ++i) {
+        different += a.readable()[i] == b.readable()[i] ? 0 : 1;
+    }
+    return different;
 }
 
 class NodeRenderTest : public ::testing::Test {
@@ -276,11 +300,77 @@ TEST_F(NodeRenderTest, NoExceptionLeavesTheNode) {
     EXPECT_NE(log.appended().find("Reason: \"disk gone\""), std::string::npos);
 }
 
-TEST_F(NodeRenderTest, TheHashChangesAtEveryEvaluation) {
-    const std::unique_ptr<Node> node = connected("VelorLensShadingCorrection");
-    const DD::Image::Hash first = node->hash();
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    EXPECT_NE(node->hash(), first);
+// The host keeps a rendered plane by the node's hash: an unchanged node is not rendered again,
+// and a correction file replaced beside the clip gives a new hash and a new picture.
+TEST_F(NodeRenderTest, AnUnchangedNodeRendersOnceAndAReplacedFileAgain) {
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    const DD::Image::ImagePlane first = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    const DD::Image::Hash hash = node->hash();
+    EXPECT_EQ(node->hash(), hash) << "the same data, the same hash";
+    node->render(DD::Image::Mask_RGBA);
+    EXPECT_EQ(node->renderCount(), 1U) << "rendered again though nothing changed";
+
+    replaceTheSecondRecord(clip.root() / "day1" / "A001C003.vlcf");
+    EXPECT_NE(node->hash(), hash);
+    const DD::Image::ImagePlane second = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    EXPECT_EQ(node->renderCount(), 2U);
+    EXPECT_NE(differingFloats(first, second), 0U) << "the new file's record was not used";
+
+    // Another frame of the script is another picture, even where the Read delivers the same.
+    DD::Image::OutputContext later = node->op()->outputContext();
+    later.setFrame(later.frame() + 1);
+    const DD::Image::Hash before = node->hash();
+    node->op()->setOutputContext(later);
+    EXPECT_NE(node->hash(), before);
+}
+
+// "Reload", as a Read's, forgets the file found for the clip, so that a file delivered closer to
+// the clip is found; without it the node keeps the file it found.
+TEST_F(NodeRenderTest, ReloadFindsAFileDeliveredCloserToTheClip) {
+    const boost::filesystem::path beside = clip.root() / "day1" / "A001C003.vlcf";
+    const boost::filesystem::path above = clip.root() / "A001C003.vlcf";
+    boost::filesystem::rename(beside, above);
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    const DD::Image::ImagePlane first = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+
+    boost::filesystem::copy_file(above, beside);
+    replaceTheSecondRecord(beside);
+    const DD::Image::ImagePlane kept = node->render(DD::Image::Mask_RGBA);
+    EXPECT_EQ(differingFloats(first, kept), 0U) << "the found file is kept until a reload";
+
+    node->pressButton("reload");
+    const DD::Image::ImagePlane reloaded = node->render(DD::Image::Mask_RGBA);
+    ASSERT_FALSE(node->op()->hasError()) << node->errorMessage();
+    EXPECT_NE(differingFloats(first, reloaded), 0U) << "the file beside the clip was not found";
+    const DDImageStandIn::StandInKnob* button = node->standInKnob("reload");
+    EXPECT_EQ(button->label(), "Reload");
+}
+
+// The output's metadata names the correction data the frame was corrected with, so that a Write
+// stores it; the input's metadata passes on.
+TEST_F(NodeRenderTest, TheOutputMetadataNamesTheCorrectionData) {
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    Core::Core reference(std::make_unique<LensDistortionDataSource>(&lensCorrection(*node)));
+    Core::CorrectionInUse used;
+    ASSERT_TRUE(reference.correctionInUse(used));
+    const DD::Image::MetaData::Bundle& metadata = node->op()->fetchMetaData(nullptr);
+    EXPECT_EQ(metadata.getString("exr/velor:correctionFile"),
+              (clip.root() / "day1" / "A001C003.vlcf").string());
+    EXPECT_EQ(metadata.getDouble("exr/velor:record"), static_cast<double>(used.record));
+    EXPECT_EQ(metadata.getString("exr/velor:recordTimecode"), used.recordTimecode);
+    EXPECT_FALSE(used.recordTimecode.empty());
+    EXPECT_EQ(metadata.getString("exr/velor:operation"), "undistort");
+    EXPECT_EQ(metadata.getString("exr/velor:version"), Version::text());
+    EXPECT_EQ(metadata.getString("input/timecode"), "10:00:00:01");
+
+    const std::unique_ptr<Node> map = connected("VelorLensShadingCorrection");
+    setKnob(*map, "outputType", 1);
+    ASSERT_TRUE(map->validate()) << map->errorMessage();
+    EXPECT_EQ(map->op()->fetchMetaData(nullptr).getString("exr/velor:operation"), "shading-map");
 }
 
 // A CG render's layers, fetched as the host's workers fetch them (one layer a plane, over a part of

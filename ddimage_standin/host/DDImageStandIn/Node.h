@@ -6,6 +6,7 @@
 #include "DDImage/Op.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,8 +81,12 @@ public:
     // Invalidates this operator and everything above it, then validates;
     // true when it ended without error or abort.
     bool validate();
-    // Requests and fetches the whole output box of the given channels, packed.
+    // Requests and fetches the whole output box of the given channels, packed. Like the host, it
+    // keeps rendered planes by the operator's hash: an operator whose hash is that of a plane
+    // rendered before is not rendered again.
     DD::Image::ImagePlane render(const DD::Image::ChannelSet& channels);
+    // How often render() had the operator render a plane.
+    size_t renderCount() const { return renderCount_; }
     // Renders layers the way the host's workers do: the union of their channels is requested
     // over the box, then each layer is fetched as one plane (packed or not) on a thread of its
     // own, while this thread, the main one, runs `mainThreadWork` and then answers the tasks
@@ -100,8 +105,11 @@ public:
     const std::string& errorMessage() const;
     // The panel's refresh; throws in terminal mode, where there is none.
     bool updateUI();
-    // A fresh hash with what the operator appends.
+    // The operator's hash as the host makes it: the values of its knobs (but those flagged
+    // NO_RERENDER), the hashes of its inputs, then what the operator appends.
     DD::Image::Hash hash() const;
+    // Presses a button knob: knob_changed runs on the first operator, as for a user's click.
+    void pressButton(const std::string& name);
 
 private:
     friend class DDImageStandIn::StandInKnob;
@@ -117,4 +125,6 @@ private:
     std::vector<const Node*> inputs_;
     std::vector<std::unique_ptr<DDImageStandIn::StandInKnob>> knobs_;
     int callbackDepth_ = 0;
+    std::map<DD::Image::Hash::HashType, DD::Image::ImagePlane> renderedPlanes_;
+    size_t renderCount_ = 0;
 };

@@ -26,7 +26,10 @@ public:
     void setChannels(const DD::Image::ChannelSet& channels) { channels_ = channels; }
     // Metadata delivered through the main thread, as host calls that need it are.
     void setMetadataFromMainThread(bool onMainThread) { mainThreadMetadata_ = onMainThread; }
-    void setPixels(Pixels pixels) { pixels_ = std::move(pixels); }
+    void setPixels(Pixels pixels) {
+        pixels_ = std::move(pixels);
+        ++pixelsVersion_;
+    }
     DD::Image::MetaData::Bundle& metadata() { return metadata_; }
 
     // The file names of the Read's knobs, the frame and proxy mode: they make filename(), which
@@ -41,6 +44,9 @@ public:
     std::string evaluatedFile(int frame, int view) const;
 
     void knobs(DD::Image::Knob_Callback f) override;
+    // What a file's content is to the host's hash: the file read, its layout and metadata, and a
+    // new value whenever the test gives it new pixels.
+    void append(DD::Image::Hash& hash) override;
     const DD::Image::MetaData::Bundle& _fetchMetaData(const char* keyname) override;
     void renderStripe(DD::Image::ImagePlane& plane) override;
     PackedPreference packedPreference() const override { return ePackedPreferencePacked; }
@@ -58,6 +64,7 @@ private:
     const char* proxy_ = nullptr;
     std::vector<std::string> views_{"main"};
     Pixels pixels_;
+    unsigned pixelsVersion_ = 0;
     DD::Image::MetaData::Bundle metadata_;
 };
 

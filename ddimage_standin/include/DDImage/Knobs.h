@@ -22,7 +22,8 @@ enum {
     DOUBLE_KNOB = 7,
     FLOAT_KNOB = 8,
     TAB_KNOB = 20,
-    TEXT_KNOB = 26
+    TEXT_KNOB = 26,
+    SCRIPT_KNOB = 32
 };
 
 // Called by a node's knobs() for every knob: creates the knobs on the first
@@ -116,6 +117,9 @@ inline Knob* String_knob(Knob_Callback f, const char** p, NAME n, LABEL l = null
 }
 inline Knob* String_knob(Knob_Callback f, std::string* p, NAME n, LABEL l = nullptr) {
     return f(STRING_KNOB, StlStringPtr, p, n, l);
+}
+inline Knob* Button(Knob_Callback f, NAME n, LABEL l = nullptr) {
+    return f(SCRIPT_KNOB, n, l, nullptr);
 }
 inline Knob* Divider(Knob_Callback f, LABEL label = nullptr) {
     return f(TEXT_KNOB, nullptr, label, nullptr);
