@@ -5,8 +5,8 @@
 #include "DDImage/PlanarIop.h"
 #include "core/Core.h"
 #include "core/CoreDataSource.h"
-#include "core/Logger.h"
 #include "host_rules/FrameGeometry.h"
+#include "nuke/NodeLog.h"
 #include "nuke/RecordedDataSource.h"
 
 #include <atomic>
@@ -164,5 +164,5 @@ private:
     std::unique_ptr<Core::CoreDataSource> dataSource_;
     CoreWithRecordedSource mainThreadCore_;
     CoreWithRecordedSource renderCore_;
-    Core::Logger logger_;
+    NodeLog logger_;
 };
