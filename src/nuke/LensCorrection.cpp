@@ -7,6 +7,7 @@
 #include "host_rules/CoreErrorDescription.h"
 #include "host_rules/ManualRecordingFormat.h"
 #include "host_rules/StMapValues.h"
+#include "nuke/HostFrameBuffer.h"
 #include "recording_format_database/RecordingFormat.h"
 
 #include <algorithm>
@@ -179,7 +180,7 @@ const int alphaSlot = 3;
 // The ST map of a frame over the box, rows from the bottom as the host keeps them: the
 // mapping's rows run from the top of the box.
 void fillStMap(const Core::DistortionMapping& mapping, const DD::Image::Format& format,
-               const DD::Image::Box& box, std::vector<float>& frame) {
+               const DD::Image::Box& box, float* frame) {
     const auto marginX = static_cast<std::uint32_t>(std::max(format.x() - box.x(), 0));
     const auto marginY = static_cast<std::uint32_t>(std::max(box.t() - format.t(), 0));
     const auto width = static_cast<std::uint32_t>(std::max(format.w(), 1));
@@ -495,68 +496,81 @@ void LensCorrection::renderPlane(DD::Image::ImagePlane& plane, std::string& fail
     }
     const size_t boxWidth = static_cast<size_t>(std::max(box.w(), 0));
     const size_t pixelCount = boxWidth * static_cast<size_t>(std::max(box.h(), 0));
-    std::vector<float> frame;
-    std::vector<float> corrected;
-    bool rendered = false;
-    if (anyCorrected && pixelCount > 0) {
-        frame.assign(pixelCount * 4, 0.0F);
-        for (int y = inputBox.y(); inputPresent && y < inputBox.t(); ++y) {
-            for (int x = inputBox.x(); x < inputBox.r(); ++x) {
-                const size_t pixel = static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x());
+    // Channels without a slot keep the input; outside the input there is black.
+    const auto writePlane = [&](const float* result) {
+        plane.makeWritable();
+        for (int y = bounds.y(); y < bounds.t(); ++y) {
+            for (int x = bounds.x(); x < bounds.r(); ++x) {
+                const bool inBox = x >= box.x() && x < box.r() && y >= box.y() && y < box.t();
+                const bool inInput = inputPresent && x >= inputBox.x() && x < inputBox.r() &&
+                                     y >= inputBox.y() && y < inputBox.t();
+                const size_t pixel =
+                    inBox ? static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x()) : 0;
                 for (size_t i = 0; i < slots.size(); ++i) {
-                    if (slots[i] >= 0) {
-                        frame[pixel * 4 + slots[i]] = inputPlane.at(x, y, static_cast<int>(i));
+                    const int c = static_cast<int>(i);
+                    float value = inInput ? inputPlane.at(x, y, c) : 0.0F;
+                    if (slots[i] >= 0 && inBox) {
+                        value = result[pixel * 4 + slots[i]];
                     }
+                    plane.writableAt(x, y, c) = value;
                 }
             }
         }
-        corrected.assign(frame.size(), 0.0F);
-        if (aborted()) {
-            return;
-        }
-        const bool map = outputType_ == outputTypeMap;
-        const std::lock_guard<std::mutex> lock(renderCore_.access);
-        if (renderCoreNeedsReload_.exchange(false)) {
-            renderCore_.core.reloadCorrectionData();
-        }
-        renderCore_.answers->replay(answers);
-        if (stMap) {
-            Core::DistortionMapping mapping;
-            rendered = renderCore_.core.distortionMapping(mapping);
-            if (rendered) {
-                fillStMap(mapping, info_.format(), box, corrected);
+    };
+    if (!anyCorrected || pixelCount == 0) {
+        writePlane(nullptr);
+        return;
+    }
+
+    // The layers of a node render one at a time, and each takes its two frame
+    // buffers only while it renders: however many layers the host renders at
+    // once, two frames of buffers are taken, besides the fetched planes.
+    const std::lock_guard<std::mutex> lock(renderCore_.access);
+    if (aborted()) {
+        return;
+    }
+    const HostFrameBuffer frame(pixelCount * 4);
+    const HostFrameBuffer corrected(pixelCount * 4);
+    if (frame.data() == nullptr || corrected.data() == nullptr) {
+        failure = "There is not enough memory to correct a frame of " + std::to_string(box.w()) +
+                  " x " + std::to_string(box.h()) +
+                  " pixels. Raise Nuke's memory limit or free memory, then try again.";
+        return;
+    }
+    for (int y = inputBox.y(); inputPresent && y < inputBox.t(); ++y) {
+        for (int x = inputBox.x(); x < inputBox.r(); ++x) {
+            const size_t pixel = static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x());
+            for (size_t i = 0; i < slots.size(); ++i) {
+                if (slots[i] >= 0) {
+                    frame.data()[pixel * 4 + slots[i]] = inputPlane.at(x, y, static_cast<int>(i));
+                }
             }
-        } else {
-            rendered = renderCore_.core.render(map ? nullptr : frame.data(), corrected.data(),
-                                               frame.size() * sizeof(float));
         }
-        if (!rendered) {
-            failure = reportedCoreError(renderCore_.core);
+    }
+    if (renderCoreNeedsReload_.exchange(false)) {
+        renderCore_.core.reloadCorrectionData();
+    }
+    renderCore_.answers->replay(answers);
+    bool rendered = false;
+    if (stMap) {
+        Core::DistortionMapping mapping;
+        rendered = renderCore_.core.distortionMapping(mapping);
+        if (rendered) {
+            fillStMap(mapping, info_.format(), box, corrected.data());
         }
+    } else {
+        const bool map = outputType_ == outputTypeMap;
+        rendered = renderCore_.core.render(map ? nullptr : frame.data(), corrected.data(),
+                                           frame.size() * sizeof(float));
+    }
+    if (!rendered) {
+        failure = reportedCoreError(renderCore_.core);
     }
     if (aborted()) {
         return;
     }
-    // A failed render leaves the input in the plane; outside the input there is black.
-    const std::vector<float>& result = rendered ? corrected : frame;
-    plane.makeWritable();
-    for (int y = bounds.y(); y < bounds.t(); ++y) {
-        for (int x = bounds.x(); x < bounds.r(); ++x) {
-            const bool inBox = x >= box.x() && x < box.r() && y >= box.y() && y < box.t();
-            const bool inInput = inputPresent && x >= inputBox.x() && x < inputBox.r() &&
-                                 y >= inputBox.y() && y < inputBox.t();
-            const size_t pixel =
-                inBox ? static_cast<size_t>(y - box.y()) * boxWidth + (x - box.x()) : 0;
-            for (size_t i = 0; i < slots.size(); ++i) {
-                const int c = static_cast<int>(i);
-                float value = inInput ? inputPlane.at(x, y, c) : 0.0F;
-                if (slots[i] >= 0 && inBox) {
-                    value = result[pixel * 4 + slots[i]];
-                }
-                plane.writableAt(x, y, c) = value;
-            }
-        }
-    }
+    // A failed render leaves the input in the plane.
+    writePlane(rendered ? corrected.data() : frame.data());
 }
 
 void LensCorrection::append(DD::Image::Hash& hash) {

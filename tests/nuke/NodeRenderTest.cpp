@@ -1,3 +1,4 @@
+#include "DDImageStandIn/MemoryAccount.h"
 #include "NodeScript.h"
 
 #include "core/Core.h"
@@ -538,4 +539,38 @@ TEST_F(NodeRenderTest, AnySubsetOfALayersChannelsRenders) {
             EXPECT_EQ(different, 0U);
         }
     }
+}
+
+// Eight layers of a frame rendered at once by the host's workers take at most two frames of
+// buffers besides the planes fetched from the input, and take them from the host's allocator,
+// whose memory limit sees them; all of it is given back.
+TEST_F(NodeRenderTest, LayersRenderWithinTwoFramesOfTheHostsMemory) {
+    using namespace DD::Image;
+    std::vector<ChannelSet> layers = {ChannelSet(Mask_RGBA), ChannelSet(getChannel("depth.Z"))};
+    for (const char* layer : {"diffuse", "specular", "emission", "indirect", "sss", "coat"}) {
+        const std::string name(layer);
+        const Channel colour[] = {getChannel((name + ".red").c_str()),
+                                  getChannel((name + ".green").c_str()),
+                                  getChannel((name + ".blue").c_str())};
+        layers.emplace_back(colour, 3);
+    }
+    ChannelSet all;
+    for (const ChannelSet& layer : layers) {
+        all += layer;
+    }
+    NodeScript::reader(*read).setChannels(all);
+    const std::unique_ptr<Node> node = connected("VelorLensDistortionCorrection");
+    ASSERT_TRUE(node->validate()) << node->errorMessage();
+    const Box box = node->iop()->info().box();
+    const size_t frameBytes = static_cast<size_t>(box.w()) * box.h() * 4 * sizeof(float);
+
+    const size_t before = DDImageStandIn::memoryInUse();
+    DDImageStandIn::resetPeakMemoryInUse();
+    const std::vector<ImagePlane> planes = node->renderConcurrently(layers, box, true, [] {});
+    EXPECT_FALSE(node->op()->hasError()) << node->errorMessage();
+    EXPECT_EQ(planes.size(), 8U);
+    const size_t peak = DDImageStandIn::peakMemoryInUse() - before;
+    EXPECT_GE(peak, frameBytes) << "the frame buffers are not taken from the host's allocator";
+    EXPECT_LE(peak, 2 * frameBytes) << "more than two frames of buffers at once";
+    EXPECT_EQ(DDImageStandIn::memoryInUse(), before) << "buffers not given back";
 }
