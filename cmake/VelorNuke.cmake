@@ -4,12 +4,18 @@
 # The Nuke plug-in builds against a Nuke installation when NUKE_ROOT names
 # one, and against the DDImage stand-in of this repository otherwise.
 #
-# With NUKE_ROOT the whole tree is built with the NDK's library ABI (Nuke 12.2
-# on Linux uses the old libstdc++ string ABI), so that velor_core, which the
-# plug-in links statically, passes std::string the way the NDK does. The
-# tests and the command-line tool link system libraries built with the new
-# ABI and are therefore switched off in that mode.
+# With NUKE_ROOT the NDK's version decides the platform (VelorNukePlatform):
+# the node sources compile at its C++ standard, and the whole tree is built
+# with its libstdc++ string ABI, so that velor_core, which the plug-in links
+# statically, passes std::string the way the NDK does. A version the table
+# does not know is refused. The tests and the command-line tool link system
+# libraries and are therefore switched off in that mode. Without NUKE_ROOT
+# the node sources compile at C++14, the standard of the oldest supported
+# Nuke.
 include_guard(GLOBAL)
+include("${CMAKE_CURRENT_LIST_DIR}/VelorNukePlatform.cmake")
+
+set(VELOR_NDK_CXX_STANDARD 14)
 
 set(NUKE_ROOT "" CACHE PATH "Nuke installation to build the plug-in against (empty: the DDImage stand-in)")
 
@@ -28,14 +34,20 @@ if(NUKE_ROOT AND VELOR_BUILD_PLUGIN)
   target_link_libraries(velor_ddimage INTERFACE "${VELOR_DDIMAGE_LIBRARY}")
   add_library(velor::ddimage ALIAS velor_ddimage)
 
-  add_compile_definitions(_GLIBCXX_USE_CXX11_ABI=0)
+  velor_nuke_version("${NUKE_ROOT}" VELOR_NUKE_VERSION)
+  velor_nuke_platform("${VELOR_NUKE_VERSION}" VELOR_NDK_CXX_STANDARD velor_nuke_abi velor_nuke_glibc)
+  add_compile_definitions(_GLIBCXX_USE_CXX11_ABI=${velor_nuke_abi})
   foreach(option VELOR_BUILD_TESTS VELOR_BUILD_CLI VELOR_BUILD_BENCHMARKS)
     if(${option})
-      message(STATUS "${option} is off with NUKE_ROOT: it links libraries built with the new libstdc++ ABI")
+      message(STATUS "${option} is off with NUKE_ROOT: it links system libraries, whose ABI and "
+                     "glibc need not be those of Nuke's platform")
       set(${option} OFF)
     endif()
   endforeach()
-  message(STATUS "Nuke plug-in against ${NUKE_ROOT} (C++14, _GLIBCXX_USE_CXX11_ABI=0)")
+  message(STATUS "Nuke ${VELOR_NUKE_VERSION} plug-in against ${NUKE_ROOT} "
+                 "(C++${VELOR_NDK_CXX_STANDARD}, _GLIBCXX_USE_CXX11_ABI=${velor_nuke_abi}, "
+                 "for glibc ${velor_nuke_glibc}; check with scripts/check-plugin-platform "
+                 "--nuke ${VELOR_NUKE_VERSION})")
 endif()
 # Without NUKE_ROOT the top level adds the DDImage stand-in once the
 # dependencies are found.

@@ -71,12 +71,17 @@ function(velor_add_test name)
 endfunction()
 
 # Targets built at the Nuke NDK's language level (the plug-in, the rules it
-# shares with the command-line tool, the DDImage stand-in): C++14, otherwise as
-# velor_configure_target. They must not take velor::core's C++17 requirement
-# through a normal link; link it with $<LINK_ONLY:velor::core>.
+# shares with the command-line tool, the DDImage stand-in): the standard of
+# the NDK (VELOR_NDK_CXX_STANDARD, C++14 for the stand-in), otherwise as
+# velor_configure_target. They must not take velor::core's C++17 requirement,
+# which even $<LINK_ONLY:...> passes on to a target's own compilation: link it
+# as INTERFACE $<LINK_ONLY:velor::core>, or in the final program.
 function(velor_configure_ndk_target target)
+  if(NOT VELOR_NDK_CXX_STANDARD)
+    set(VELOR_NDK_CXX_STANDARD 14)
+  endif()
   set_target_properties(${target} PROPERTIES
-    CXX_STANDARD 14
+    CXX_STANDARD ${VELOR_NDK_CXX_STANDARD}
     CXX_STANDARD_REQUIRED ON
     CXX_EXTENSIONS OFF
     POSITION_INDEPENDENT_CODE ON)
