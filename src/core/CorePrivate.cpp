@@ -39,8 +39,8 @@ struct SharedRenderers {
 // left to the operating system at exit, since a release from a static
 // destructor may run after the vendor's driver has been unloaded.
 SharedRenderers& sharedRenderers() {
-    static SharedRenderers* const renderers =
-        new SharedRenderers(); // NOLINT(cppcoreguidelines-owning-memory)
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory)
+    static SharedRenderers* const renderers = new SharedRenderers();
     return *renderers;
 }
 
