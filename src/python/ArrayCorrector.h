@@ -52,6 +52,9 @@ struct PixelPlacement {
     std::int64_t originX = 0;
     std::int64_t originY = 0;
     int alphaChannel = -1;
+    // One name per channel ("R", "diffuse.G", "depth.Z"); empty: 1, 3 and 4
+    // channels are Y, RGB and RGBA.
+    std::vector<std::string> channelNames;
 };
 
 // The record of the correction data that a call uses: by frame number or timecode.
@@ -67,6 +70,8 @@ struct CorrectedImage {
     std::int64_t channels = 0;
     std::int64_t originX = 0;
     std::int64_t originY = 0;
+    // The correction data the image was made with.
+    Core::CorrectionInUse correction;
 };
 
 struct CorrectorSettings {
@@ -95,6 +100,7 @@ public:
 
 private:
     [[noreturn]] void throwCoreError() const;
+    Core::CorrectionInUse appliedCorrection() const;
 
     CorrectorSettings settings_;
     std::mutex mutex_;

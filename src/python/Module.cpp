@@ -63,8 +63,14 @@ _frozen = _dataclasses.dataclass(frozen=True)
 
 @_frozen
 class Image:
+    """A corrected image or map: `pixels` (height, width, channels), `origin`
+    of its first pixel relative to the format's top-left corner, and the
+    correction data it was made with: `record` (0 for embedded data) and
+    `correction_file` (the absolute path of the .vlcf file, or "embedded")."""
     pixels: object
     origin: tuple
+    record: int
+    correction_file: str
 
 
 @_frozen
@@ -289,7 +295,8 @@ public:
                        const std::optional<std::string>& timecode,
                        const std::pair<std::int64_t, std::int64_t>& origin,
                        const std::optional<std::pair<std::int64_t, std::int64_t>>& format,
-                       const std::optional<int>& alpha) {
+                       const std::optional<int>& alpha,
+                       const std::optional<std::vector<std::string>>& channels) {
         if (!py::isinstance<py::array>(pixelsObject)) {
             throw py::type_error("pixels must be a NumPy array of float32, not " +
                                  std::string(py::str(py::type::of(pixelsObject).attr("__name__"))) +
@@ -332,6 +339,9 @@ public:
         placement.formatWidth = format ? format->first : view.width;
         placement.formatHeight = format ? format->second : view.height;
         placement.alphaChannel = alpha ? *alpha : (view.channels == 4 ? 3 : -1);
+        if (channels) {
+            placement.channelNames = *channels;
+        }
 
         CorrectedImage image;
         try {
@@ -353,7 +363,8 @@ public:
         std::vector<float>& owned = *pixels.release();
         const py::array_t<float> result({image.height, image.width, image.channels}, owned.data(),
                                         owner);
-        return moduleAttribute("Image")(result, py::make_tuple(image.originX, image.originY));
+        return moduleAttribute("Image")(result, py::make_tuple(image.originX, image.originY),
+                                        image.correction.record, image.correction.correctionFile);
     }
 
 private:
@@ -410,13 +421,14 @@ PYBIND11_MODULE(velor_lens_correction, module) {
             [operation](Corrector& self, const py::object& pixels,
                         const std::optional<std::int64_t>& frame,
                         const std::optional<std::string>& timecode, const Size& origin,
-                        const std::optional<Size>& format, const std::optional<int>& alpha) {
+                        const std::optional<Size>& format, const std::optional<int>& alpha,
+                        const std::optional<std::vector<std::string>>& channels) {
                 return self.correct(operation, false, pixels, frame, timecode, origin, format,
-                                    alpha);
+                                    alpha, channels);
             },
             std::get<2>(entry), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
             "timecode"_a = py::none(), "origin"_a = Size(0, 0), "format"_a = py::none(),
-            "alpha"_a = py::none());
+            "alpha"_a = py::none(), "channels"_a = py::none());
     }
     for (const auto& entry :
          {std::make_tuple("stmap", Operation::StMap, "distort",
@@ -427,15 +439,16 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         const Operation operation = std::get<1>(entry);
         corrector.def(
             std::get<0>(entry),
-            [operation](
-                Corrector& self, const py::object& pixels, const std::optional<std::int64_t>& frame,
-                const std::optional<std::string>& timecode, const Size& origin,
-                const std::optional<Size>& format, const std::optional<int>& alpha, bool reverse) {
+            [operation](Corrector& self, const py::object& pixels,
+                        const std::optional<std::int64_t>& frame,
+                        const std::optional<std::string>& timecode, const Size& origin,
+                        const std::optional<Size>& format, const std::optional<int>& alpha,
+                        bool reverse, const std::optional<std::vector<std::string>>& channels) {
                 return self.correct(operation, reverse, pixels, frame, timecode, origin, format,
-                                    alpha);
+                                    alpha, channels);
             },
             std::get<3>(entry), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
             "timecode"_a = py::none(), "origin"_a = Size(0, 0), "format"_a = py::none(),
-            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false);
+            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false, "channels"_a = py::none());
     }
 }

@@ -20,6 +20,8 @@ class ArgumentError(VelorError, ValueError): ...
 class Image:
     pixels: Pixels
     origin: Tuple[int, int]
+    record: int
+    correction_file: str
 
 class Header:
     lensManufacturer: str
@@ -79,30 +81,31 @@ class Corrector:
     def undistort(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, channels: Optional[List[str]] = None,
     ) -> Image: ...
     def distort(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, channels: Optional[List[str]] = None,
     ) -> Image: ...
     def remove_shading(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, channels: Optional[List[str]] = None,
     ) -> Image: ...
     def add_shading(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, channels: Optional[List[str]] = None,
     ) -> Image: ...
     def stmap(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None, distort: bool = False,
+        alpha: Optional[int] = None, distort: bool = False, channels: Optional[List[str]] = None,
     ) -> Image: ...
     def shading_map(
         self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
         alpha: Optional[int] = None, add_shading: bool = False,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
