@@ -224,6 +224,15 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     return options;
 }
 
+std::string CommandLineParser::nameOf(Command command) {
+    for (const CommandName& entry : commandNames) {
+        if (entry.command == command) {
+            return entry.name;
+        }
+    }
+    return "";
+}
+
 std::string CommandLineParser::usage() {
     return R"(velor-lens-correct: corrects lens distortion and shading of images and sequences
 
