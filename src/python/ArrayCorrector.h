@@ -54,10 +54,13 @@ struct PixelPlacement {
     int alphaChannel = -1;
 };
 
-// The record of the correction data that a call uses: by frame number or timecode.
+// The record of the correction data that a call uses: by frame number or
+// timecode, or the JSON correction metadata the frame carries, which comes
+// before any correction file.
 struct FrameChoice {
     unsigned int number = 0;
     std::string timecode;
+    std::string frameMetadata;
 };
 
 struct CorrectedImage {
