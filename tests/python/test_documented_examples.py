@@ -65,3 +65,36 @@ def test_the_worked_example_equals_the_tool(demo):
                  if example[3].get(name) != tool[3].get(name)}
     assert different <= {"Software", "DateTime", "Exif:ImageHistory"} | {
         name for name in tool[3] if name.startswith("velor:")}, different
+
+
+def test_the_embedding_script_embeds_what_the_tool_reads(demo):
+    run_example(code_block("file-format.md", "### Embedding the JSON into EXR frames"), demo)
+    info = subprocess.run([TOOL, "info", "embedded.1001.exr", "--json"], cwd=demo, check=True,
+                          capture_output=True, text=True).stdout
+    import json
+
+    data = json.loads(info)["correctionData"]
+    assert data["source"] == "embedded"
+    assert data["records"][0]["radialDistortion"][-1] == pytest.approx(-48.4)
+    # Only the header changed.
+    original, embedded = header(demo / "plate/plate.1001.exr"), header(demo / "embedded.1001.exr")
+    assert original[:3] == embedded[:3]
+    assert set(embedded[3]) - set(original[3]) == {"com.velor.LensCorrection"}
+    np.testing.assert_array_equal(read_exr(demo / "embedded.1001.exr")[0],
+                                  read_exr(demo / "plate/plate.1001.exr")[0])
+    subprocess.run([TOOL, "undistort", "embedded.1001.exr", "embedded-undistorted.exr",
+                    "--quiet"], cwd=demo, check=True, capture_output=True)
+
+
+def test_oiiotool_attrib_keeps_only_a_piece_of_the_json(demo):
+    """The pitfall file-format.md names, as it happens."""
+    import json
+
+    text = json.dumps(json.loads((DOCS.parent / "tests/data/json/valid.json").read_text()))
+    subprocess.run(["oiiotool", "plate/plate.1001.exr", "--attrib", "com.velor.LensCorrection",
+                    text, "-o", "oiiotool.1001.exr"], cwd=demo, check=True, capture_output=True)
+    stored = header(demo / "oiiotool.1001.exr")[3]["com.velor.LensCorrection"]
+    assert stored != text
+    failed = subprocess.run([TOOL, "undistort", "oiiotool.1001.exr", "out.exr", "--quiet"],
+                            cwd=demo, capture_output=True, text=True)
+    assert failed.returncode == 1 and "Metadata for the frame is not available" in failed.stderr
