@@ -112,8 +112,8 @@ void printOverscan(std::ostream& out, const Core::FrameRequest& request,
         out << grown->boxWidth() << "x" << grown->boxHeight() << " at "
             << formatX - grown->marginX() << "," << formatY - grown->marginY() << ", "
             << percent(grown->boxWidth(), formatWidth) << " % x "
-            << percent(grown->boxHeight(), formatHeight) << " %, " << grown->marginX()
-            << " px x " << grown->marginY() << " px beyond each edge\n";
+            << percent(grown->boxHeight(), formatHeight) << " %, " << grown->marginX() << " px x "
+            << grown->marginY() << " px beyond each edge\n";
     }
 }
 

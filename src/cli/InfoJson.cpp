@@ -85,7 +85,8 @@ void writeCurve(JsonWriter& json, const Core::Queries::Curve& curve) {
     json.endObject();
 }
 
-void writeSelectedRecord(JsonWriter& json, unsigned int number, const CorrectionData::Frame& frame) {
+void writeSelectedRecord(JsonWriter& json, unsigned int number,
+                         const CorrectionData::Frame& frame) {
     const Core::Queries::FrameCurves curves = Core::Queries::fitCurves(frame);
     json.beginObject();
     json.key("number").value(number);
@@ -126,9 +127,8 @@ void writeCorrectionFile(JsonWriter& json, const std::string& path,
                          const std::optional<unsigned int>& number, const std::string& timecode,
                          const std::string& clipPath) {
     const CorrectionData::Content content = Core::Queries::readCorrectionFile(path);
-    const auto shown = content.frames.empty()
-                           ? content.frames.cend()
-                           : InfoQueries::shownRecord(content, number, timecode);
+    const auto shown = content.frames.empty() ? content.frames.cend()
+                                              : InfoQueries::shownRecord(content, number, timecode);
     if (!clipPath.empty()) {
         // The clip's own frames: its resolution as the format, no overscan.
         json.key("grownWindows");
@@ -140,10 +140,9 @@ void writeCorrectionFile(JsonWriter& json, const std::string& path,
             clipRequest.clipFilePath = clipPath;
             clipRequest.frameDataKnown = true;
             clipRequest.frameData.frameNumber = shown->first;
-            writeGrownWindows(json, clipRequest,
-                              FrameGeometry(content.header.clip.width, content.header.clip.height,
-                                            0, 0),
-                              0, 0);
+            writeGrownWindows(
+                json, clipRequest,
+                FrameGeometry(content.header.clip.width, content.header.clip.height, 0, 0), 0, 0);
         }
     }
     json.key("correctionData").beginObject();

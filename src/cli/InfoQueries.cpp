@@ -56,8 +56,7 @@ ImageFacts imageFacts(const std::string& path, const OIIO::ImageSpec& imageSpec)
         ReadMetadataRules::timecodeFitsFrameData(facts.timecode);
     if (request.frameDataKnown) {
         request.frameData.frameNumber = number;
-        std::memcpy(request.frameData.timecode, facts.timecode.c_str(),
-                    facts.timecode.size() + 1);
+        std::memcpy(request.frameData.timecode, facts.timecode.c_str(), facts.timecode.size() + 1);
     }
     facts.hasJson = ReadMetadataRules::jsonMetadataString(metadata, path, request.frameMetadata);
     return facts;

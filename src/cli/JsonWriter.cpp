@@ -13,7 +13,9 @@ void JsonWriter::beginObject() {
     levels_.push_back({true, false, 0});
 }
 
-void JsonWriter::endObject() { close('}'); }
+void JsonWriter::endObject() {
+    close('}');
+}
 
 void JsonWriter::beginArray(bool oneLine) {
     beforeValue();
@@ -21,7 +23,9 @@ void JsonWriter::beginArray(bool oneLine) {
     levels_.push_back({false, oneLine, 0});
 }
 
-void JsonWriter::endArray() { close(']'); }
+void JsonWriter::endArray() {
+    close(']');
+}
 
 JsonWriter& JsonWriter::key(const std::string& name) {
     Level& level = levels_.back();
@@ -38,7 +42,9 @@ void JsonWriter::value(const std::string& text) {
     quoted(text);
 }
 
-void JsonWriter::value(const char* text) { value(std::string(text)); }
+void JsonWriter::value(const char* text) {
+    value(std::string(text));
+}
 
 void JsonWriter::value(bool flag) {
     beforeValue();
@@ -78,7 +84,9 @@ void JsonWriter::value(std::uint32_t number) {
     out_ << number;
 }
 
-void JsonWriter::value(int number) { value(static_cast<std::int64_t>(number)); }
+void JsonWriter::value(int number) {
+    value(static_cast<std::int64_t>(number));
+}
 
 void JsonWriter::null() {
     beforeValue();

@@ -571,7 +571,6 @@ PYBIND11_MODULE(velor_lens_correction, module) {
             },
             doc.c_str(), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
             "timecode"_a = py::none(), "origin"_a = Size(0, 0), "format"_a = py::none(),
-            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false,
-            "metadata"_a = py::none());
+            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false, "metadata"_a = py::none());
     }
 }

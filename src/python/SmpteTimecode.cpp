@@ -28,7 +28,6 @@ std::string smpteTimecodeText(std::uint32_t timeAndFlags) {
     const unsigned int seconds = decimal((timeAndFlags >> 8U) & 0x7FU, timeAndFlags);
     const unsigned int frames = decimal(timeAndFlags & 0x3FU, timeAndFlags);
     std::array<char, 16> text{};
-    std::snprintf(text.data(), text.size(), "%02u:%02u:%02u:%02u", hours, minutes, seconds,
-                  frames);
+    std::snprintf(text.data(), text.size(), "%02u:%02u:%02u:%02u", hours, minutes, seconds, frames);
     return text.data();
 }

@@ -266,9 +266,8 @@ TEST_F(CommandLineToolTest, InfoJsonKeepsTheDocumentedLayout) {
               7U);
 
     // The grown window is the data window undistort writes.
-    ASSERT_EQ(run({"undistort", plate(), output("u.####.exr"), "--frames", "1002", "--quiet"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        run({"undistort", plate(), output("u.####.exr"), "--frames", "1002", "--quiet"}).status, 0);
     const OIIO::ImageBuf undistortedImage = readImage(output("u.1002.exr"));
     const OIIO::ImageSpec& undistorted = imageLayout(undistortedImage);
     EXPECT_EQ(tree.get<int>("grownWindows.undistorted.x"), undistorted.x);
@@ -300,8 +299,7 @@ TEST_F(CommandLineToolTest, InfoJsonKeepsTheDocumentedLayout) {
     ASSERT_TRUE(embedded.write(shot("embedded.1001.exr")));
     const auto embeddedTree = parsedJson(run({"info", shot("embedded.1001.exr"), "--json"}).out);
     EXPECT_EQ(embeddedTree.get<std::string>("correctionData.source"), "embedded");
-    EXPECT_EQ(embeddedTree.get<std::string>("correctionData.header.cameraModel"),
-              "ALEXA Mini LF");
+    EXPECT_EQ(embeddedTree.get<std::string>("correctionData.header.cameraModel"), "ALEXA Mini LF");
 
     // A failure writes no half document.
     const ToolRun missing = run({"info", correctionFile(), "--json", "--record", "7"});
