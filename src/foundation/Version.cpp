@@ -2,6 +2,8 @@
 
 namespace Version {
 
-const char* text() { return VELOR_VERSION; }
+const char* text() {
+    return VELOR_VERSION;
+}
 
 } // namespace Version
