@@ -206,6 +206,7 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
         pixels.width, pixels.height);
     FrameSizeLimit::check(geometry.boxWidth(), geometry.boxHeight());
 
+    request_.frameMetadata = frame.frameMetadata;
     request_.frameData = Core::FrameData();
     request_.frameData.frameNumber = frame.number;
     std::memcpy(request_.frameData.timecode, frame.timecode.c_str(), frame.timecode.size() + 1);

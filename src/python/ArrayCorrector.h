@@ -57,10 +57,13 @@ struct PixelPlacement {
     std::vector<std::string> channelNames;
 };
 
-// The record of the correction data that a call uses: by frame number or timecode.
+// The record of the correction data that a call uses: by frame number or
+// timecode, or the JSON correction metadata the frame carries, which comes
+// before any correction file.
 struct FrameChoice {
     unsigned int number = 0;
     std::string timecode;
+    std::string frameMetadata;
 };
 
 struct CorrectedImage {
