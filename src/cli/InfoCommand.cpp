@@ -150,7 +150,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
                       FrameGeometry(content.header.clip.width, content.header.clip.height, 0, 0), 0,
                       0);
     }
-    out << "Frame " << frame->first << " (timecode " << frame->second.timecode << "):\n";
+    out << "Record " << frame->first << " (timecode " << frame->second.timecode << "):\n";
     printFrame(out, frame->second);
 }
 

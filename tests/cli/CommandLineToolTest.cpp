@@ -330,7 +330,7 @@ TEST_F(CommandLineToolTest, DataThatCannotBeFittedFailsEveryCommand) {
 
 TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {
     const ToolRun file = run({"info", correctionFile(), "--frame", "1"});
-    EXPECT_NE(file.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << file.errors;
+    EXPECT_NE(file.out.find("Record 1 (timecode 01:00:00:01)"), std::string::npos) << file.errors;
     const ToolRun image = run({"info", frame("1002")});
     EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos) << image.errors;
 }
@@ -607,7 +607,7 @@ TEST_F(CommandLineToolTest, SequencesWithAnyNameFindTheirClip) {
     EXPECT_EQ(info.status, 0) << info.errors;
     EXPECT_EQ(clip.status, 0) << clip.errors;
     // The record the frame's timecode selects, and the data window undistortion gives it.
-    EXPECT_NE(info.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Record 1 (timecode 01:00:00:01)"), std::string::npos) << info.out;
     const OIIO::ImageBuf image = readImage(output("c.1002.exr"));
     const OIIO::ImageSpec& undistorted = imageLayout(image);
     const std::string window = std::to_string(undistorted.width) + "x" +
