@@ -15,6 +15,7 @@ enum class Command {
     Info,
     Devices,
     Help,
+    Version,
 };
 
 // Where the input's overscan lies: beyond the format in the data window, or
@@ -47,4 +48,6 @@ struct CommandLineOptions {
     bool skipExisting = false;
     // info: the frame record whose curves are shown; empty: the first.
     std::optional<unsigned int> infoFrame;
+    // info: the description as JSON.
+    bool json = false;
 };

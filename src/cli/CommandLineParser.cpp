@@ -20,7 +20,7 @@ struct CommandName {
     Command command;
 };
 
-const std::array<CommandName, 10> commandNames{{
+const std::array<CommandName, 12> commandNames{{
     {"undistort", Command::Undistort},
     {"distort", Command::Distort},
     {"remove-shading", Command::RemoveShading},
@@ -31,6 +31,8 @@ const std::array<CommandName, 10> commandNames{{
     {"devices", Command::Devices},
     {"help", Command::Help},
     {"--help", Command::Help},
+    {"-h", Command::Help},
+    {"--version", Command::Version},
 }};
 
 Command commandNamed(const std::string& name) {
@@ -107,7 +109,16 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
                              "commands.");
     }
     options.command = commandNamed(argv[1]);
-    if (options.command == Command::Help) {
+    // Help and the release are answered whatever else the command line holds.
+    for (int index = 1; index < argc; ++index) {
+        const std::string argument = argv[index];
+        if (argument == "--help" || argument == "-h") {
+            options.command = Command::Help;
+        } else if (argument == "--version" && options.command != Command::Help) {
+            options.command = Command::Version;
+        }
+    }
+    if (options.command == Command::Help || options.command == Command::Version) {
         return options;
     }
 
@@ -118,6 +129,7 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     std::string clipResolution;
     std::string infoFrame;
     std::string firstFrame;
+    std::string infoRecord;
     bool distortMap = false;
     bool addShadingMap = false;
     const auto store = [](std::string& target) {
@@ -146,7 +158,9 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     parser.arg("--quiet").action(set(options.quiet));
     parser.arg("--keep-going").action(set(options.keepGoing));
     parser.arg("--skip-existing").action(set(options.skipExisting));
+    parser.arg("--record NUMBER").action(store(infoRecord));
     parser.arg("--frame NUMBER").action(store(infoFrame));
+    parser.arg("--json").action(set(options.json));
 
     std::vector<const char*> arguments(argv + 1, argv + argc);
     if (parser.parse_args(static_cast<int>(arguments.size()), arguments.data()) < 0 ||
@@ -182,13 +196,25 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
             throw UsageException("info needs one file: a .vlcf file, an image or a camera clip.");
         }
         options.input = positional[0];
+        if (!infoRecord.empty() && !infoFrame.empty()) {
+            throw UsageException("--frame is the old name of --record; give the record once.");
+        }
+        if (!infoRecord.empty()) {
+            options.infoFrame = parsedCount(infoRecord, "--record");
+        }
         if (!infoFrame.empty()) {
             options.infoFrame = parsedCount(infoFrame, "--frame");
         }
         return options;
     }
+    if (!infoRecord.empty()) {
+        throw UsageException("--record belongs to info; " + command + " takes --frames.");
+    }
     if (!infoFrame.empty()) {
         throw UsageException("--frame belongs to info; " + command + " takes --frames.");
+    }
+    if (options.json) {
+        throw UsageException("--json belongs to info; " + command + " does not take it.");
     }
     if (positional.size() != 2) {
         throw UsageException(command + " needs an INPUT and an OUTPUT, for example " + command +
@@ -224,6 +250,15 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     return options;
 }
 
+std::string CommandLineParser::nameOf(Command command) {
+    for (const CommandName& entry : commandNames) {
+        if (entry.command == command) {
+            return entry.name;
+        }
+    }
+    return "";
+}
+
 std::string CommandLineParser::usage() {
     return R"(velor-lens-correct: corrects lens distortion and shading of images and sequences
 
@@ -234,9 +269,10 @@ Usage:
   velor-lens-correct add-shading    INPUT OUTPUT [options]
   velor-lens-correct stmap          INPUT OUTPUT [options] [--distort]
   velor-lens-correct shading-map    INPUT OUTPUT [options] [--add-shading]
-  velor-lens-correct info           FILE.vlcf | IMAGE | CLIP [--frame NUMBER]
+  velor-lens-correct info           FILE.vlcf | IMAGE | CLIP [--record NUMBER] [--json]
   velor-lens-correct devices
-  velor-lens-correct help
+  velor-lens-correct help | -h | --help | COMMAND --help
+  velor-lens-correct --version
 
 INPUT and OUTPUT are one image each, or sequences written plate.####.exr or
 plate.%04d.exr (one # per digit).
@@ -264,7 +300,12 @@ Options:
   --keep-going               go on after a failed frame
   --skip-existing            leave frames whose output file exists alone
   --quiet                    no progress and no summary line
-  --frame NUMBER             info: the frame record whose curves are shown
+  --record NUMBER            info: the correction record (by its number in the
+                             correction data) whose curves are shown; --frame
+                             NUMBER is its old name
+  --json                     info: the description as JSON (docs/cli.md)
+  -h, --help                 this text
+  --version                  the tool's release
 
 Exit status: 0 every frame written, 1 a frame or the command failed, 2 bad usage.
 )";

@@ -10,4 +10,6 @@ class CommandLineParser {
 public:
     static CommandLineOptions parse(int argc, const char* const* argv);
     static std::string usage();
+    // The command's name on the command line, such as "remove-shading".
+    static std::string nameOf(Command command);
 };

@@ -6,6 +6,7 @@
 #include "cli/SequenceRunner.h"
 #include "cli/UsageException.h"
 #include "foundation/Exception.h"
+#include "foundation/Version.h"
 
 #include <new>
 #include <sstream>
@@ -38,6 +39,9 @@ int CommandLineTool::run(int argc, const char* const* argv) {
         switch (options.command) {
         case Command::Help:
             out_ << CommandLineParser::usage();
+            return 0;
+        case Command::Version:
+            out_ << "velor-lens-correct " << Version::text() << "\n";
             return 0;
         case Command::Info:
             InfoCommand::run(options, out_);

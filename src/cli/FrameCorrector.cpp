@@ -2,6 +2,7 @@
 #include "cli/ImageLayout.h"
 
 #include "cli/ClipOfFrame.h"
+#include "cli/CommandLineParser.h"
 #include "cli/FrameMetadata.h"
 #include "cli/StMap.h"
 #include "core/FrameRequest.h"
@@ -118,25 +119,6 @@ bool isShading(Command command) {
     return command == Command::RemoveShading || command == Command::AddShading;
 }
 
-const char* commandName(Command command) {
-    switch (command) {
-    case Command::Undistort:
-        return "undistort";
-    case Command::Distort:
-        return "distort";
-    case Command::RemoveShading:
-        return "remove-shading";
-    case Command::AddShading:
-        return "add-shading";
-    case Command::StMap:
-        return "stmap";
-    case Command::ShadingMap:
-        return "shading-map";
-    default:
-        return "";
-    }
-}
-
 Core::Correction correctionOf(Command command) {
     switch (command) {
     case Command::Undistort:
@@ -223,7 +205,7 @@ OIIO::ImageSpec FrameCorrector::namingTheCorrectionData(OIIO::ImageSpec header) 
     if (!lastCorrection_.recordTimecode.empty()) {
         header.attribute("velor:recordTimecode", lastCorrection_.recordTimecode);
     }
-    header.attribute("velor:operation", commandName(options_.command));
+    header.attribute("velor:operation", CommandLineParser::nameOf(options_.command));
     header.attribute("velor:version", Version::text());
     return header;
 }

@@ -1,15 +1,12 @@
 #include "cli/InfoCommand.h"
 #include "cli/ImageLayout.h"
 
-#include "cli/ClipOfFrame.h"
-#include "cli/FrameMetadata.h"
 #include "cli/ImageFile.h"
-#include "core/Core.h"
+#include "cli/InfoJson.h"
+#include "cli/InfoQueries.h"
 #include "core/FrameRequest.h"
 #include "core/Queries.h"
-#include "core/RequestDataSource.h"
 #include "foundation/Exception.h"
-#include "host_rules/CoreErrorDescription.h"
 #include "host_rules/FrameGeometry.h"
 #include "host_rules/ReadMetadataRules.h"
 
@@ -76,18 +73,16 @@ void printHeader(std::ostream& out, const CorrectionData::Header& header) {
 
 // The recording format the core derives for the request.
 void printRecordingFormat(std::ostream& out, const Core::FrameRequest& request) {
-    Core::Core core(std::make_unique<Core::RequestDataSource>(request));
-    RecordingFormatDatabase::RecordingFormat format;
-    if (!core.recordingFormat(format)) {
-        std::string brief;
-        CoreErrorDescription::brief(core, brief);
-        out << "  Recording format: not available (" << brief << ")\n";
+    std::string failure;
+    const auto format = InfoQueries::recordingFormat(request, failure);
+    if (!format) {
+        out << "  Recording format: not available (" << failure << ")\n";
         return;
     }
-    out << "  Recording format: image area " << format.sensorWidth << "x" << format.sensorHeight
-        << " mm, clip resolution " << format.pixelWidth << "x" << format.pixelHeight
-        << " px, image radius " << format.sensorRadius << " mm";
-    if (format.sensorRadius <= 0.0F) {
+    out << "  Recording format: image area " << format->sensorWidth << "x" << format->sensorHeight
+        << " mm, clip resolution " << format->pixelWidth << "x" << format->pixelHeight
+        << " px, image radius " << format->sensorRadius << " mm";
+    if (format->sensorRadius <= 0.0F) {
         out << " (incomplete: enter it with --image-area and --clip-resolution)";
     }
     out << "\n";
@@ -95,41 +90,30 @@ void printRecordingFormat(std::ostream& out, const Core::FrameRequest& request) 
 
 // The data windows undistortion and distortion give the frame, as the
 // correcting commands grow them around the format.
-void printOverscan(std::ostream& out, Core::FrameRequest request, const FrameGeometry& geometry,
-                   int formatX, int formatY) {
+void printOverscan(std::ostream& out, const Core::FrameRequest& request,
+                   const FrameGeometry& geometry, int formatX, int formatY) {
     out << "Overscan the correction needs (data window, and its size in % of the format):\n";
     for (const bool reverse : {false, true}) {
-        request.distortion = true;
-        request.distortionParameter.reverse = reverse;
-        request.distortionParameter.outputMap = false;
-        request.frameData.width = geometry.boxWidth();
-        request.frameData.height = geometry.boxHeight();
-        request.frameData.overscan = geometry.overscanOfBoundingBox();
-        Core::Core core(std::make_unique<Core::RequestDataSource>(request));
         out << (reverse ? "  distorted:   " : "  undistorted: ");
-        unsigned int width = 0;
-        unsigned int height = 0;
-        if (!core.frameSize(width, height)) {
-            std::string brief;
-            CoreErrorDescription::brief(core, brief);
-            out << "not available (" << brief << ")\n";
+        std::string failure;
+        const auto grown = InfoQueries::grownFrame(request, geometry, reverse, failure);
+        if (!grown) {
+            out << "not available (" << failure << ")\n";
             continue;
         }
-        const FrameGeometry grown = geometry.grownTo(width, height);
-        const auto percent = [](std::uint32_t part, std::uint32_t whole) {
+        const auto percent = [](std::int64_t part, std::int64_t whole) {
             std::ostringstream text;
             text << std::fixed << std::setprecision(1)
                  << 100.0 * static_cast<double>(part) / static_cast<double>(whole);
             return text.str();
         };
-        const std::uint32_t formatWidth = grown.boxWidth() - 2 * grown.marginX();
-        const std::uint32_t formatHeight = grown.boxHeight() - 2 * grown.marginY();
-        out << grown.boxWidth() << "x" << grown.boxHeight() << " at "
-            << formatX - static_cast<int>(grown.marginX()) << ","
-            << formatY - static_cast<int>(grown.marginY()) << ", "
-            << percent(grown.boxWidth(), formatWidth) << " % x "
-            << percent(grown.boxHeight(), formatHeight) << " %, " << grown.marginX() << " px x "
-            << grown.marginY() << " px beyond each edge\n";
+        const std::int64_t formatWidth = grown->boxWidth() - 2 * grown->marginX();
+        const std::int64_t formatHeight = grown->boxHeight() - 2 * grown->marginY();
+        out << grown->boxWidth() << "x" << grown->boxHeight() << " at "
+            << formatX - grown->marginX() << "," << formatY - grown->marginY() << ", "
+            << percent(grown->boxWidth(), formatWidth) << " % x "
+            << percent(grown->boxHeight(), formatHeight) << " %, " << grown->marginX() << " px x "
+            << grown->marginY() << " px beyond each edge\n";
     }
 }
 
@@ -154,18 +138,7 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
     if (content.frames.empty()) {
         return;
     }
-    auto frame = content.frames.cbegin();
-    if (!frameNumber && !timecode.empty()) {
-        frame = content.frames.find(Core::Queries::recordNumberOfTimecode(content, timecode));
-    }
-    if (frameNumber) {
-        frame = content.frames.find(*frameNumber);
-        if (frame == content.frames.cend()) {
-            throw Exception("The correction file has no frame with that number. Choose one of "
-                            "the numbers listed above.",
-                            "Frame Number: " + std::to_string(*frameNumber));
-        }
-    }
+    const auto frame = InfoQueries::shownRecord(content, frameNumber, timecode);
     if (!overscanOfClip.empty() && content.header.clip.width > 0 &&
         content.header.clip.height > 0) {
         // The clip's own frames: its resolution as the format, no overscan.
@@ -177,23 +150,14 @@ void printCorrectionFile(std::ostream& out, const std::string& path,
                       FrameGeometry(content.header.clip.width, content.header.clip.height, 0, 0), 0,
                       0);
     }
-    out << "Frame " << frame->first << " (timecode " << frame->second.timecode << "):\n";
+    out << "Record " << frame->first << " (timecode " << frame->second.timecode << "):\n";
     printFrame(out, frame->second);
 }
 
 void printCorrectionDataOfClip(std::ostream& out, const std::string& clipPath,
                                const std::optional<unsigned int>& frameNumber,
                                const std::string& timecode = "", bool withOverscan = false) {
-    std::string correctionFilePath;
-    try {
-        correctionFilePath = Core::Queries::findCorrectionFile(clipPath);
-    } catch (const boost::filesystem::filesystem_error& error) {
-        throw Exception("A directory could not be searched for the correction file. Check that "
-                        "the clip's directories can be read.",
-                        "Clip File Path: \"" + clipPath + "\"\nSystem Error: \"" + error.what() +
-                            "\"");
-    }
-    printCorrectionFile(out, correctionFilePath, frameNumber, timecode,
+    printCorrectionFile(out, InfoQueries::correctionFileOfClip(clipPath), frameNumber, timecode,
                         withOverscan ? clipPath : "");
 }
 
@@ -206,31 +170,17 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
         << "," << imageSpec.y << "\n"
         << "  Channels: " << OIIO::Strutil::join(imageSpec.channelnames, ",") << " ("
         << imageSpec.format << ")\n";
-    const FrameMetadata metadata(imageSpec, path, 1);
-    Core::FrameRequest request;
-    request.clipFilePath = clipOfFrame(metadata, path);
-    unsigned int number = 0;
-    std::string timecode;
-    request.frameDataKnown =
-        ReadMetadataRules::frameNumberAndTimecode(metadata, path, 1, number, timecode) &&
-        ReadMetadataRules::timecodeFitsFrameData(timecode);
-    if (request.frameDataKnown) {
-        request.frameData.frameNumber = number;
-        std::memcpy(request.frameData.timecode, timecode.c_str(), timecode.size() + 1);
-    }
-    const bool hasJson =
-        ReadMetadataRules::jsonMetadataString(metadata, path, request.frameMetadata);
+    const InfoQueries::ImageFacts facts = InfoQueries::imageFacts(path, imageSpec);
+    const Core::FrameRequest& request = facts.request;
     out << "  Clip path: " << (request.clipFilePath.empty() ? "not known" : request.clipFilePath)
         << "\n"
-        << "  Timecode: " << (timecode.empty() ? "none" : timecode) << "\n"
-        << "  Embedded correction metadata: " << (hasJson ? "yes" : "no") << "\n";
-    const FrameGeometry geometry = FrameGeometry::ofDataWindow(
-        imageSpec.full_x, imageSpec.full_y, imageSpec.full_width, imageSpec.full_height,
-        imageSpec.x, imageSpec.y, imageSpec.width, imageSpec.height);
-    if (hasJson || !request.clipFilePath.empty()) {
-        printOverscan(out, request, geometry, imageSpec.full_x, imageSpec.full_y);
+        << "  Timecode: " << (facts.timecode.empty() ? "none" : facts.timecode) << "\n"
+        << "  Embedded correction metadata: " << (facts.hasJson ? "yes" : "no") << "\n";
+    if (facts.hasJson || !request.clipFilePath.empty()) {
+        printOverscan(out, request, InfoQueries::geometryOf(imageSpec), imageSpec.full_x,
+                      imageSpec.full_y);
     }
-    if (hasJson) {
+    if (facts.hasJson) {
         CorrectionData::Header header;
         CorrectionData::Frame frame;
         Core::Queries::parseEmbeddedMetadata(request.frameMetadata, header, frame);
@@ -247,12 +197,16 @@ void printImage(std::ostream& out, const std::string& path, const OIIO::ImageSpe
                         "searched for. Name the clip with --clip when correcting.",
                         "Input File Path: \"" + path + "\"");
     }
-    printCorrectionDataOfClip(out, request.clipFilePath, frameNumber, timecode);
+    printCorrectionDataOfClip(out, request.clipFilePath, frameNumber, facts.timecode);
 }
 
 } // namespace
 
 void InfoCommand::run(const CommandLineOptions& options, std::ostream& out) {
+    if (options.json) {
+        InfoJson::write(options, out);
+        return;
+    }
     const std::string& path = options.input;
     std::string extension;
     ReadMetadataRules::clipFileExtension(path, extension);

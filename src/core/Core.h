@@ -40,10 +40,15 @@ public:
     Core(Core&&) = delete;
     Core& operator=(Core&&) = delete;
 
-    // The output frame size; untouched when no correction is wanted.
+    // The output frame size for the frame the data source describes, whose
+    // `frameData` gives the input's size; untouched when no correction is wanted.
     bool frameSize(unsigned int& width, unsigned int& height);
-    // `input` and `output` hold `size` bytes of interleaved RGBA floats in the
-    // frame size of the data source; `input` is null for map output.
+    // `input` and `output` hold `size` bytes of interleaved RGBA floats, rows
+    // top to bottom, both of the size the data source's `frameData` gives
+    // while `render` runs; the core reads that size as the input's. A host
+    // that grows the frame therefore answers the size `frameSize` gave, and
+    // puts the input picture centred in it, black around it (as the tool and
+    // the node do). `input` is null for map output.
     bool render(const float* input, float* output, size_t size);
     // The recording format that the clip's correction data yields.
     bool recordingFormat(RecordingFormatDatabase::RecordingFormat& format);

@@ -32,6 +32,12 @@ void checkPlacement(const PixelView& pixels, const PixelPlacement& placement) {
         pixels.width > largestSide || pixels.height > largestSide) {
         throw ArgumentFailure("The pixels lie too far from the format.");
     }
+    if (!placement.channelNames.empty() &&
+        static_cast<std::int64_t>(placement.channelNames.size()) != pixels.channels) {
+        throw ArgumentFailure("channels= needs one name for each channel of the pixels.",
+                              "Names: " + std::to_string(placement.channelNames.size()) +
+                                  "\nChannels: " + std::to_string(pixels.channels));
+    }
     if (placement.alphaChannel < -1 || placement.alphaChannel >= pixels.channels) {
         throw ArgumentFailure("The alpha channel must be one of the pixels' channels, or -1.",
                               "Alpha Channel: " + std::to_string(placement.alphaChannel) +
@@ -94,6 +100,58 @@ void writeChannelGroup(const float* rgba, const ChannelGroups::Group& group,
     }
 }
 
+// The channels that shading multiplies: those named as colour, or by their
+// count Y, RGB and RGBA's colour.
+std::vector<int> colourChannels(const PixelView& pixels, const PixelPlacement& placement) {
+    std::vector<int> colour;
+    if (!placement.channelNames.empty()) {
+        for (std::size_t channel = 0; channel < placement.channelNames.size(); ++channel) {
+            if (ChannelGroups::isColourChannel(placement.channelNames[channel])) {
+                colour.push_back(static_cast<int>(channel));
+            }
+        }
+        return colour;
+    }
+    if (pixels.channels != 1 && pixels.channels != 3 && pixels.channels != 4) {
+        throw ArgumentFailure("Shading multiplies colour channels only; name the channels with "
+                              "channels=, for example [\"R\", \"G\", \"B\", \"A\", "
+                              "\"depth.Z\"].",
+                              "Channels: " + std::to_string(pixels.channels));
+    }
+    for (int channel = 0; channel < std::min<int>(3, static_cast<int>(pixels.channels));
+         ++channel) {
+        colour.push_back(channel);
+    }
+    return colour;
+}
+
+// Every channel of the pixels over the box into the image, black outside the pixels.
+void copyAllChannels(const PixelView& pixels, const PixelPlacement& placement, const Box& box,
+                     CorrectedImage& image) {
+    const std::size_t channels = static_cast<std::size_t>(image.channels);
+    for (std::int64_t row = 0; row < box.height; ++row) {
+        const std::int64_t y = box.y + row - placement.originY;
+        if (y < 0 || y >= pixels.height) {
+            continue;
+        }
+        for (std::int64_t column = 0; column < box.width; ++column) {
+            const std::int64_t x = box.x + column - placement.originX;
+            if (x < 0 || x >= pixels.width) {
+                continue;
+            }
+            float* out =
+                image.pixels.data() + static_cast<std::size_t>(row * box.width + column) * channels;
+            for (std::size_t channel = 0; channel < channels; ++channel) {
+                out[channel] = pixels.at(y, x, static_cast<std::int64_t>(channel));
+            }
+        }
+    }
+}
+
+bool isShading(Operation operation) {
+    return operation == Operation::RemoveShading || operation == Operation::AddShading;
+}
+
 CorrectedImage emptyImage(const Box& box, std::int64_t channels) {
     CorrectedImage image;
     image.width = box.width;
@@ -126,6 +184,8 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
                                        const PixelView& pixels, const PixelPlacement& placement,
                                        const FrameChoice& frame) {
     checkPlacement(pixels, placement);
+    const std::vector<int> colour =
+        isShading(operation) ? colourChannels(pixels, placement) : std::vector<int>();
     if (!ReadMetadataRules::timecodeFitsFrameData(frame.timecode)) {
         throw ArgumentFailure("The timecode is too long; write it HH:MM:SS:FF.",
                               "Timecode: \"" + frame.timecode + "\"");
@@ -146,6 +206,7 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
         pixels.width, pixels.height);
     FrameSizeLimit::check(geometry.boxWidth(), geometry.boxHeight());
 
+    request_.frameMetadata = frame.frameMetadata;
     request_.frameData = Core::FrameData();
     request_.frameData.frameNumber = frame.number;
     std::memcpy(request_.frameData.timecode, frame.timecode.c_str(), frame.timecode.size() + 1);
@@ -176,6 +237,7 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
                                     "The distortion mapping does not fit the corrected frame.", "");
         }
         CorrectedImage map = emptyImage(box, 4);
+        map.correction = appliedCorrection();
         float* rgba = map.pixels.data();
         for (std::int64_t y = 0; y < box.height; ++y) {
             for (std::int64_t x = 0; x < box.width; ++x, rgba += 4) {
@@ -192,22 +254,42 @@ CorrectedImage ArrayCorrector::correct(Operation operation, bool reverseMap,
         if (!core_.render(nullptr, map.pixels.data(), map.pixels.size() * sizeof(float))) {
             throwCoreError();
         }
+        map.correction = appliedCorrection();
         return map;
     }
 
     CorrectedImage result = emptyImage(box, pixels.channels);
+    std::vector<ChannelGroups::Group> groups;
+    if (isShading(operation)) {
+        // Shading multiplies colour; every other channel is copied as it is.
+        copyAllChannels(pixels, placement, box, result);
+        groups = ChannelGroups::ofColourChannels(colour);
+    } else {
+        groups = ChannelGroups::of(static_cast<int>(pixels.channels), placement.alphaChannel);
+    }
     const std::size_t floatCount = box.pixelCount() * 4;
     std::vector<float> source(floatCount);
     std::vector<float> corrected(floatCount);
-    for (const ChannelGroups::Group& group :
-         ChannelGroups::of(static_cast<int>(pixels.channels), placement.alphaChannel)) {
+    for (const ChannelGroups::Group& group : groups) {
         readChannelGroup(pixels, placement, group, box, source.data());
         if (!core_.render(source.data(), corrected.data(), floatCount * sizeof(float))) {
             throwCoreError();
         }
         writeChannelGroup(corrected.data(), group, result);
     }
+    result.correction = appliedCorrection();
     return result;
+}
+
+Core::CorrectionInUse ArrayCorrector::appliedCorrection() const {
+    Core::CorrectionInUse correction;
+    if (!core_.appliedCorrection(correction)) {
+        throw CorrectionFailure(Core::FailureKind::Other,
+                                "The image was corrected, but the correction data it used cannot "
+                                "be named.",
+                                "");
+    }
+    return correction;
 }
 
 void ArrayCorrector::throwCoreError() const {

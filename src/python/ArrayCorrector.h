@@ -52,12 +52,18 @@ struct PixelPlacement {
     std::int64_t originX = 0;
     std::int64_t originY = 0;
     int alphaChannel = -1;
+    // One name per channel ("R", "diffuse.G", "depth.Z"); empty: 1, 3 and 4
+    // channels are Y, RGB and RGBA.
+    std::vector<std::string> channelNames;
 };
 
-// The record of the correction data that a call uses: by frame number or timecode.
+// The record of the correction data that a call uses: by frame number or
+// timecode, or the JSON correction metadata the frame carries, which comes
+// before any correction file.
 struct FrameChoice {
     unsigned int number = 0;
     std::string timecode;
+    std::string frameMetadata;
 };
 
 struct CorrectedImage {
@@ -67,6 +73,8 @@ struct CorrectedImage {
     std::int64_t channels = 0;
     std::int64_t originX = 0;
     std::int64_t originY = 0;
+    // The correction data the image was made with.
+    Core::CorrectionInUse correction;
 };
 
 struct CorrectorSettings {
@@ -95,6 +103,7 @@ public:
 
 private:
     [[noreturn]] void throwCoreError() const;
+    Core::CorrectionInUse appliedCorrection() const;
 
     CorrectorSettings settings_;
     std::mutex mutex_;

@@ -3,9 +3,12 @@
 #include "core/Core.h"
 #include "core/Queries.h"
 #include "foundation/Exception.h"
+#include "foundation/Version.h"
 #include "python/ArrayCorrector.h"
+#include "python/SmpteTimecode.h"
 
 #include <boost/filesystem/exception.hpp>
+#include <boost/filesystem/operations.hpp>
 #include <pybind11/eval.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -18,6 +21,7 @@
 #include <string>
 #include <tuple>
 #include <utility>
+#include <variant>
 
 namespace py = pybind11;
 using namespace py::literals;
@@ -63,12 +67,29 @@ _frozen = _dataclasses.dataclass(frozen=True)
 
 @_frozen
 class Image:
+    """A corrected frame or a map.
+
+    pixels: a new float32 array (height, width, channels), rows top to bottom:
+    the input's channels, or RGBA for maps.
+    origin: the (x, y) of its first pixel relative to the format's top-left
+    corner, negative where the frame grew around the format.
+    record: the number of the correction record it was made with (0 for
+    embedded data).
+    correction_file: the absolute path of the .vlcf file it was made with, or
+    "embedded".
+    """
+
     pixels: object
     origin: tuple
+    record: int
+    correction_file: str
 
 
 @_frozen
 class Header:
+    """The header of correction data, its attributes named as the keys of a
+    correction file (.vlcf) header."""
+
     lensManufacturer: str
     lensTypeName: str
     lensSerialNumber: str
@@ -92,6 +113,10 @@ class Header:
 
 @_frozen
 class FrameRecord:
+    """One record of correction data: its number (`frame`), the interpolation
+    points (heights in millimetres, shading in percent, radial distortion) and
+    its timecode."""
+
     frame: int
     heights: list
     shading: list
@@ -101,12 +126,19 @@ class FrameRecord:
 
 @_frozen
 class CorrectionData:
+    """Correction data: the `header` and the `frames`, the FrameRecords in
+    order of their numbers."""
+
     header: Header
     frames: list
 
 
 @_frozen
 class Device:
+    """An OpenCL device: its platform, name, type ("GPU", "CPU",
+    "accelerator", "other" or "unknown") and OpenCL version; `chosen` marks
+    the one that renders."""
+
     platform: str
     name: str
     type: str
@@ -117,6 +149,37 @@ class Device:
 py::object moduleAttribute(const char* name) {
     return py::module_::import("velor_lens_correction").attr(name);
 }
+
+// An object of one of the module's Python classes, named in signatures and
+// help() by `Name::name`.
+template <typename Name>
+struct Typed {
+    py::object object;
+};
+struct ImageName {
+    static constexpr auto name = py::detail::const_name("Image");
+};
+struct CorrectionDataName {
+    static constexpr auto name = py::detail::const_name("CorrectionData");
+};
+struct DeviceListName {
+    static constexpr auto name = py::detail::const_name("List[Device]");
+};
+
+} // namespace
+
+namespace pybind11::detail {
+template <typename Name>
+struct type_caster<Typed<Name>> {
+    PYBIND11_TYPE_CASTER(Typed<Name>, Name::name);
+    bool load(handle, bool) { return false; }
+    static handle cast(const Typed<Name>& typed, return_value_policy, handle) {
+        return typed.object.inc_ref();
+    }
+};
+} // namespace pybind11::detail
+
+namespace {
 
 [[noreturn]] void raise(const char* className, const Exception& error) {
     std::string detail = error.detailedDescription();
@@ -185,17 +248,17 @@ py::object frameRecord(const CorrectionData::Frame& f) {
         "radialDistortion"_a = points.radialDistortion, "timecode"_a = f.timecode);
 }
 
-py::object readCorrectionFile(const std::string& path) {
+Typed<CorrectionDataName> readCorrectionFile(const std::string& path) {
     const CorrectionData::Content content =
         inspecting([&] { return Core::Queries::readCorrectionFile(path); });
     py::list frames;
     for (const auto& entry : content.frames) {
         frames.append(frameRecord(entry.second));
     }
-    return moduleAttribute("CorrectionData")(header(content.header), frames);
+    return {moduleAttribute("CorrectionData")(header(content.header), frames)};
 }
 
-py::object parseEmbeddedMetadata(const std::string& json) {
+Typed<CorrectionDataName> parseEmbeddedMetadata(const std::string& json) {
     const auto parsed = inspecting([&] {
         std::pair<CorrectionData::Header, CorrectionData::Frame> result;
         Core::Queries::parseEmbeddedMetadata(json, result.first, result.second);
@@ -203,10 +266,10 @@ py::object parseEmbeddedMetadata(const std::string& json) {
     });
     py::list frames;
     frames.append(frameRecord(parsed.second));
-    return moduleAttribute("CorrectionData")(header(parsed.first), frames);
+    return {moduleAttribute("CorrectionData")(header(parsed.first), frames)};
 }
 
-py::list devices() {
+Typed<DeviceListName> devices() {
     const auto platforms = inspecting([] { return Core::Queries::openCLPlatforms(); });
     py::list result;
     for (const auto& platform : platforms) {
@@ -215,12 +278,17 @@ py::list devices() {
                                                     device.version, device.chosen));
         }
     }
-    return result;
+    return {result};
 }
 
 [[noreturn]] void argumentError(const std::string& brief) {
     raise("ArgumentError", Exception(brief));
 }
+
+// OpenImageIO's value of an EXR header's smpte:TimeCode: the time and flags,
+// and the user bits.
+using SmpteValue = std::pair<std::uint32_t, std::uint32_t>;
+using TimecodeArgument = std::variant<std::string, SmpteValue>;
 
 // The corrector as Python holds it.
 class Corrector {
@@ -231,27 +299,26 @@ public:
               const std::optional<std::pair<std::int64_t, std::int64_t>>& clipResolution,
               const std::string& overscanLocation, const std::optional<float>& overscan) {
         CorrectorSettings settings;
-        if (!clip && !correctionFile) {
-            argumentError("A corrector needs clip=, correction_file= or both.");
-        }
-        if (clip) {
-            settings.clipFilePath = *clip;
-        }
-        if (correctionFile) {
-            settings.correctionFilePath = *correctionFile;
-            if (!clip) {
-                // The file's own clip, so that its records are used.
-                const py::object data = readCorrectionFile(*correctionFile);
-                settings.clipFilePath =
-                    data.attr("header").attr("videoFileName").cast<std::string>();
-            }
-        }
         if (clip && clip->empty()) {
             argumentError("clip= needs a path.");
         }
         if (correctionFile && correctionFile->empty()) {
             argumentError("correction_file= needs a path.");
         }
+        // Absolute, as the tool takes them: from the working directory of now.
+        if (clip) {
+            settings.clipFilePath = boost::filesystem::absolute(*clip).string();
+        }
+        if (correctionFile) {
+            settings.correctionFilePath = boost::filesystem::absolute(*correctionFile).string();
+            if (!clip) {
+                // The file's own clip, so that its records are used.
+                const py::object data = readCorrectionFile(settings.correctionFilePath).object;
+                settings.clipFilePath =
+                    data.attr("header").attr("videoFileName").cast<std::string>();
+            }
+        }
+        hasCorrectionData_ = clip || correctionFile;
         if (overscanLocation == "format") {
             settings.overscanInFormat = true;
         } else if (overscanLocation != "bbox") {
@@ -284,12 +351,14 @@ public:
         corrector_ = std::make_unique<ArrayCorrector>(settings);
     }
 
-    py::object correct(Operation operation, bool reverseMap, const py::object& pixelsObject,
-                       const std::optional<std::int64_t>& frame,
-                       const std::optional<std::string>& timecode,
-                       const std::pair<std::int64_t, std::int64_t>& origin,
-                       const std::optional<std::pair<std::int64_t, std::int64_t>>& format,
-                       const std::optional<int>& alpha) {
+    Typed<ImageName> correct(Operation operation, bool reverseMap, const py::object& pixelsObject,
+                             const std::optional<std::int64_t>& frame,
+                             const std::optional<TimecodeArgument>& timecode,
+                             const std::pair<std::int64_t, std::int64_t>& origin,
+                             const std::optional<std::pair<std::int64_t, std::int64_t>>& format,
+                             const std::optional<int>& alpha,
+                             const std::optional<std::string>& metadata,
+                             const std::optional<std::vector<std::string>>& channels) {
         if (!py::isinstance<py::array>(pixelsObject)) {
             throw py::type_error("pixels must be a NumPy array of float32, not " +
                                  std::string(py::str(py::type::of(pixelsObject).attr("__name__"))) +
@@ -305,7 +374,12 @@ public:
             argumentError("pixels need the shape (height, width, channels), not " +
                           std::to_string(array.ndim()) + " dimensions.");
         }
-        if (frame.has_value() == timecode.has_value()) {
+        if (!metadata && !hasCorrectionData_) {
+            argumentError("A corrector without clip= or correction_file= corrects only frames "
+                          "that carry their correction metadata: give it with metadata=.");
+        }
+        // Embedded metadata holds the frame's one record: neither is needed.
+        if (frame.has_value() == timecode.has_value() && !(metadata && !frame)) {
             argumentError("Give the frame record with frame= or with timecode=, not both.");
         }
         FrameChoice choice;
@@ -314,8 +388,11 @@ public:
                 argumentError("frame needs a record number of 0 or more.");
             }
             choice.number = static_cast<unsigned int>(*frame);
-        } else {
-            choice.timecode = *timecode;
+        } else if (timecode) {
+            choice.timecode = timecodeText(*timecode);
+        }
+        if (metadata) {
+            choice.frameMetadata = *metadata;
         }
 
         PixelView view;
@@ -332,6 +409,9 @@ public:
         placement.formatWidth = format ? format->first : view.width;
         placement.formatHeight = format ? format->second : view.height;
         placement.alphaChannel = alpha ? *alpha : (view.channels == 4 ? 3 : -1);
+        if (channels) {
+            placement.channelNames = *channels;
+        }
 
         CorrectedImage image;
         try {
@@ -353,18 +433,61 @@ public:
         std::vector<float>& owned = *pixels.release();
         const py::array_t<float> result({image.height, image.width, image.channels}, owned.data(),
                                         owner);
-        return moduleAttribute("Image")(result, py::make_tuple(image.originX, image.originY));
+        return {moduleAttribute("Image")(result, py::make_tuple(image.originX, image.originY),
+                                         image.correction.record, image.correction.correctionFile)};
     }
 
 private:
+    // The text "HH:MM:SS:FF", or OpenImageIO's SMPTE value of an EXR header.
+    static std::string timecodeText(const TimecodeArgument& timecode) {
+        if (const auto* text = std::get_if<std::string>(&timecode)) {
+            return *text;
+        }
+        try {
+            return smpteTimecodeText(std::get<SmpteValue>(timecode).first);
+        } catch (const ArgumentFailure& error) {
+            raise("ArgumentError", error);
+        }
+    }
+
     std::unique_ptr<ArrayCorrector> corrector_;
+    bool hasCorrectionData_ = false;
 };
+
+// What every correcting method takes, for its docstring.
+const char* const callArguments = R"(
+
+pixels: float32 array (height, width, channels), rows top to bottom as
+  OpenImageIO gives them; any memory layout.
+frame: the record with this number (or the last before it), as
+  `velor-lens-correct info --record N` counts records: frames counted from the
+  clip's first frame, not the number in a file name; or
+timecode: the record this timecode leads to, as for the tool's frames:
+  "HH:MM:SS:FF", or an EXR header's SMPTE value as OpenImageIO gives it
+  (spec.getattribute("smpte:TimeCode")). Give exactly one of frame and
+  timecode, or neither with metadata.
+origin: (x, y) of the first pixel relative to the format's top-left corner;
+  pixels beyond the format are overscan, as an EXR's data window.
+format: (width, height) of the format; default the array's size.
+alpha: the alpha channel's index, -1 for none; default channel 3 of four.
+metadata: the JSON correction metadata the frame carries (an EXR header's
+  "com.velor.LensCorrection", as OpenImageIO gives it; None for none). It
+  comes before the corrector's correction file, as in the tool.
+channels: one name per channel, as EXR names them (["R", "G", "B", "A",
+  "depth.Z"]). Shading multiplies only colour channels (R, G, B, Y of any
+  layer) and copies the others; without names 1, 3 and 4 channels are Y, RGB
+  and RGBA, and shading refuses other counts. Distortion warps every channel.
+
+Returns an Image whose pixels grew around the format exactly as the tool's
+data window grows, with the record and correction file it was made with.)";
 
 } // namespace
 
 PYBIND11_MODULE(velor_lens_correction, module) {
     module.doc() = "Lens distortion and shading correction of NumPy images, with the "
-                   "correction data the core reads.";
+                   "correction data the core reads: the command-line tool's corrections, "
+                   "equal to its results bit for bit.";
+    module.attr("__version__") = Version::text();
     py::dict scope;
     scope["__name__"] = "velor_lens_correction";
     py::exec(pythonClasses, scope);
@@ -375,19 +498,40 @@ PYBIND11_MODULE(velor_lens_correction, module) {
     }
 
     module.def("read_correction_file", &readCorrectionFile, "path"_a,
-               "The header and frame records of a correction file.");
+               "The header and frame records of a correction file (.vlcf).\n\n"
+               "Raises CorrectionFileError when it cannot be read or parsed.");
     module.def(
         "find_correction_file",
         [](const std::string& clip) {
             return inspecting([&] { return Core::Queries::findCorrectionFile(clip); });
         },
-        "clip_path"_a, "The correction file that the search around a clip finds.");
+        "clip_path"_a,
+        "The path of the correction file that the tool's and the node's search around a "
+        "clip finds.\n\nRaises NoCorrectionDataError when there is none.");
     module.def("parse_embedded_metadata", &parseEmbeddedMetadata, "json"_a,
-               "Correction metadata embedded as JSON in an EXR header.");
+               "Correction data with one record from JSON correction metadata as EXR frames "
+               "embed it (the header attribute com.velor.LensCorrection).\n\n"
+               "Raises CorrectionFileError when the JSON cannot be parsed.");
     module.def("devices", &devices, "The OpenCL devices; `chosen` marks the one that renders.");
 
     auto corrector =
-        py::class_<Corrector>(module, "Corrector")
+        py::class_<Corrector>(
+            module, "Corrector",
+            "Corrects NumPy images as the command-line tool corrects frames.\n\n"
+            "Corrector(*, clip=None, correction_file=None, image_area=None, "
+            "clip_resolution=None, overscan_location=\"bbox\", overscan=None), as the tool's "
+            "options:\n\n"
+            "clip: the camera clip whose correction file is searched for (--clip); relative "
+            "paths are taken from the working directory when the corrector is made.\n"
+            "correction_file: use a correction file (--correction-file); without clip, its "
+            "own clip.\n"
+            "image_area, clip_resolution: a recording format by hand, (width, height) in "
+            "millimetres and in pixels; both or neither.\n"
+            "overscan_location: \"bbox\" (overscan is the data window beyond the format) or "
+            "\"format\" (it lies inside the format); overscan: its percentage there.\n\n"
+            "Without clip and correction_file, it corrects only frames given with their "
+            "embedded correction metadata (metadata=). Each corrector handles one call at a "
+            "time; the GIL is released while it corrects.")
             .def(py::init<const std::optional<std::string>&, const std::optional<std::string>&,
                           const std::optional<std::pair<double, double>>&,
                           const std::optional<std::pair<std::int64_t, std::int64_t>>&,
@@ -401,41 +545,53 @@ PYBIND11_MODULE(velor_lens_correction, module) {
                               std::make_tuple("distort", Operation::Distort,
                                               "The frame with the lens distortion applied."),
                               std::make_tuple("remove_shading", Operation::RemoveShading,
-                                              "The frame with the lens shading divided out."),
+                                              "The frame with the lens shading divided out "
+                                              "of its colour channels; alpha and data "
+                                              "channels stay as they are."),
                               std::make_tuple("add_shading", Operation::AddShading,
-                                              "The frame with the lens shading multiplied in.")}) {
+                                              "The frame with the lens shading multiplied "
+                                              "into its colour channels; alpha and data "
+                                              "channels stay as they are.")}) {
         const Operation operation = std::get<1>(entry);
+        const std::string doc = std::string(std::get<2>(entry)) + callArguments;
         corrector.def(
             std::get<0>(entry),
             [operation](Corrector& self, const py::object& pixels,
                         const std::optional<std::int64_t>& frame,
-                        const std::optional<std::string>& timecode, const Size& origin,
-                        const std::optional<Size>& format, const std::optional<int>& alpha) {
+                        const std::optional<TimecodeArgument>& timecode, const Size& origin,
+                        const std::optional<Size>& format, const std::optional<int>& alpha,
+                        const std::optional<std::string>& metadata,
+                        const std::optional<std::vector<std::string>>& channels) {
                 return self.correct(operation, false, pixels, frame, timecode, origin, format,
-                                    alpha);
+                                    alpha, metadata, channels);
             },
-            std::get<2>(entry), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
+            doc.c_str(), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
             "timecode"_a = py::none(), "origin"_a = Size(0, 0), "format"_a = py::none(),
-            "alpha"_a = py::none());
+            "alpha"_a = py::none(), "metadata"_a = py::none(), "channels"_a = py::none());
     }
     for (const auto& entry :
          {std::make_tuple("stmap", Operation::StMap, "distort",
-                          "The ST map of the undistortion; with distort=True, of the distortion."),
+                          "The ST map of the undistortion; with distort=True, of the "
+                          "distortion (RGBA, in the convention of Nuke's STMap node)."),
           std::make_tuple("shading_map", Operation::ShadingMap, "add_shading",
                           "The map that removes the shading; with add_shading=True, the one "
-                          "that adds it.")}) {
+                          "that adds it (RGBA multiply factors).")}) {
         const Operation operation = std::get<1>(entry);
+        const std::string doc = std::string(std::get<3>(entry)) + callArguments;
         corrector.def(
             std::get<0>(entry),
-            [operation](
-                Corrector& self, const py::object& pixels, const std::optional<std::int64_t>& frame,
-                const std::optional<std::string>& timecode, const Size& origin,
-                const std::optional<Size>& format, const std::optional<int>& alpha, bool reverse) {
+            [operation](Corrector& self, const py::object& pixels,
+                        const std::optional<std::int64_t>& frame,
+                        const std::optional<TimecodeArgument>& timecode, const Size& origin,
+                        const std::optional<Size>& format, const std::optional<int>& alpha,
+                        bool reverse, const std::optional<std::string>& metadata,
+                        const std::optional<std::vector<std::string>>& channels) {
                 return self.correct(operation, reverse, pixels, frame, timecode, origin, format,
-                                    alpha);
+                                    alpha, metadata, channels);
             },
-            std::get<3>(entry), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
+            doc.c_str(), "pixels"_a, py::kw_only(), "frame"_a = py::none(),
             "timecode"_a = py::none(), "origin"_a = Size(0, 0), "format"_a = py::none(),
-            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false);
+            "alpha"_a = py::none(), py::arg(std::get<2>(entry)) = false, "metadata"_a = py::none(),
+            "channels"_a = py::none());
     }
 }

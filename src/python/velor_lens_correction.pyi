@@ -1,11 +1,15 @@
 """Lens distortion and shading correction of NumPy images, with the correction
 data the core reads."""
-from typing import List, Optional, Tuple
+from typing import List, Optional, Tuple, Union
 
 import numpy
 import numpy.typing
 
+__version__: str
+
 Pixels = numpy.typing.NDArray[numpy.float32]
+# "HH:MM:SS:FF", or an EXR header's smpte:TimeCode as OpenImageIO gives it.
+Timecode = Union[str, Tuple[int, int]]
 
 class VelorError(Exception):
     brief: str
@@ -20,6 +24,8 @@ class ArgumentError(VelorError, ValueError): ...
 class Image:
     pixels: Pixels
     origin: Tuple[int, int]
+    record: int
+    correction_file: str
 
 class Header:
     lensManufacturer: str
@@ -77,32 +83,39 @@ class Corrector:
         overscan: Optional[float] = None,
     ) -> None: ...
     def undistort(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
     def distort(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
     def remove_shading(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
     def add_shading(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None,
+        alpha: Optional[int] = None, metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
     def stmap(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
-        alpha: Optional[int] = None, distort: bool = False,
+        alpha: Optional[int] = None, distort: bool = False, metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...
     def shading_map(
-        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[str] = None,
+        self, pixels: Pixels, *, frame: Optional[int] = None, timecode: Optional[Timecode] = None,
         origin: Tuple[int, int] = (0, 0), format: Optional[Tuple[int, int]] = None,
         alpha: Optional[int] = None, add_shading: bool = False,
+        metadata: Optional[str] = None,
+        channels: Optional[List[str]] = None,
     ) -> Image: ...

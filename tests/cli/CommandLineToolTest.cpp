@@ -8,6 +8,7 @@
 
 #include <boost/algorithm/string/join.hpp>
 #include <boost/algorithm/string/replace.hpp>
+#include <boost/property_tree/json_parser.hpp>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -329,9 +330,101 @@ TEST_F(CommandLineToolTest, DataThatCannotBeFittedFailsEveryCommand) {
 
 TEST_F(CommandLineToolTest, InfoDescribesTheCorrectionFileAndTheImage) {
     const ToolRun file = run({"info", correctionFile(), "--frame", "1"});
-    EXPECT_NE(file.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << file.errors;
+    EXPECT_NE(file.out.find("Record 1 (timecode 01:00:00:01)"), std::string::npos) << file.errors;
     const ToolRun image = run({"info", frame("1002")});
     EXPECT_NE(image.out.find("Clip path: " + shot(name_)), std::string::npos) << image.errors;
+}
+
+// Every member path of a JSON document, array elements as "[]".
+void memberPaths(const boost::property_tree::ptree& tree, const std::string& prefix,
+                 std::set<std::string>& paths) {
+    for (const auto& child : tree) {
+        const std::string path = prefix + (child.first.empty() ? "[]" : child.first);
+        paths.insert(path);
+        memberPaths(child.second, path + ".", paths);
+    }
+}
+
+boost::property_tree::ptree parsedJson(const std::string& text) {
+    boost::property_tree::ptree tree;
+    std::istringstream in(text);
+    boost::property_tree::read_json(in, tree);
+    return tree;
+}
+
+// The JSON example of docs/cli.md.
+std::string documentedInfoJson() {
+    const std::string doc = fileText(VELOR_DOCS_DIR "/cli.md");
+    const std::size_t start = doc.find("```json\n{\n  \"formatVersion\"");
+    const std::size_t end = doc.find("```\n", start + 8);
+    return start == std::string::npos ? "" : doc.substr(start + 8, end - start - 8);
+}
+
+// info --json: the layout docs/cli.md documents, with the values the
+// correcting commands and the correction file give.
+TEST_F(CommandLineToolTest, InfoJsonKeepsTheDocumentedLayout) {
+    const ToolRun image = run({"info", frame("1002"), "--json"});
+    ASSERT_EQ(image.status, 0) << image.errors;
+    const auto tree = parsedJson(image.out);
+    std::set<std::string> documented;
+    memberPaths(parsedJson(documentedInfoJson()), "", documented);
+    std::set<std::string> written;
+    memberPaths(tree, "", written);
+    EXPECT_EQ(boost::algorithm::join(written, " "), boost::algorithm::join(documented, " "));
+
+    EXPECT_EQ(tree.get<int>("formatVersion"), 1);
+    EXPECT_EQ(tree.get<std::string>("kind"), "image");
+    EXPECT_EQ(tree.get<std::string>("image.clipPath"), shot(name_));
+    EXPECT_EQ(tree.get<std::string>("image.timecode"), "01:00:00:01");
+    EXPECT_EQ(tree.get<std::string>("correctionData.path"), correctionFile());
+    EXPECT_EQ(tree.get<std::string>("correctionData.header.clipName"), name_);
+    EXPECT_EQ(tree.get_child("correctionData.records").size(), 2U);
+    EXPECT_EQ(tree.get<int>("correctionData.selectedRecord.number"), 1);
+    EXPECT_EQ(tree.get_child("correctionData.selectedRecord.curves.shadingOverHeight.coefficients")
+                  .size(),
+              7U);
+
+    // The grown window is the data window undistort writes.
+    ASSERT_EQ(
+        run({"undistort", plate(), output("u.####.exr"), "--frames", "1002", "--quiet"}).status, 0);
+    const OIIO::ImageBuf undistortedImage = readImage(output("u.1002.exr"));
+    const OIIO::ImageSpec& undistorted = imageLayout(undistortedImage);
+    EXPECT_EQ(tree.get<int>("grownWindows.undistorted.x"), undistorted.x);
+    EXPECT_EQ(tree.get<int>("grownWindows.undistorted.y"), undistorted.y);
+    EXPECT_EQ(tree.get<int>("grownWindows.undistorted.width"), undistorted.width);
+    EXPECT_EQ(tree.get<int>("grownWindows.undistorted.height"), undistorted.height);
+
+    const ToolRun file = run({"info", correctionFile(), "--json", "--record", "1"});
+    ASSERT_EQ(file.status, 0) << file.errors;
+    const auto fileTree = parsedJson(file.out);
+    EXPECT_EQ(fileTree.get<std::string>("kind"), "correctionFile");
+    EXPECT_EQ(fileTree.get<int>("correctionData.selectedRecord.number"), 1);
+    EXPECT_EQ(fileTree.get<std::string>("correctionData.records..timecode"), "01:00:00:00");
+    EXPECT_FALSE(fileTree.get_child_optional("image"));
+    EXPECT_FLOAT_EQ(fileTree.get<float>("correctionData.recordingFormat.imageAreaWidth"), 24.0F);
+
+    // The clip's frames at the file's resolution, with the image's record.
+    const ToolRun clip = run({"info", shot(name_), "--json", "--record", "1"});
+    ASSERT_EQ(clip.status, 0) << clip.errors;
+    const auto clipTree = parsedJson(clip.out);
+    EXPECT_EQ(clipTree.get<std::string>("kind"), "clip");
+    EXPECT_EQ(clipTree.get<int>("grownWindows.undistorted.marginX"),
+              tree.get<int>("grownWindows.undistorted.marginX"));
+
+    // Embedded metadata comes before the file, as when correcting.
+    OIIO::ImageBuf embedded = readImage(frame("1001"));
+    embedded.specmod().attribute("com.velor.LensCorrection",
+                                 fileText(VELOR_TEST_DATA_DIR "/json/valid.json"));
+    ASSERT_TRUE(embedded.write(shot("embedded.1001.exr")));
+    const auto embeddedTree = parsedJson(run({"info", shot("embedded.1001.exr"), "--json"}).out);
+    EXPECT_EQ(embeddedTree.get<std::string>("correctionData.source"), "embedded");
+    EXPECT_EQ(embeddedTree.get<std::string>("correctionData.header.cameraModel"), "ALEXA Mini LF");
+
+    // A failure writes no half document.
+    const ToolRun missing = run({"info", correctionFile(), "--json", "--record", "7"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_NE(missing.errors.find("no frame with that number"), std::string::npos);
 }
 
 // Each bad input gets its message and exit status: 2 for bad usage, which writes
@@ -514,7 +607,7 @@ TEST_F(CommandLineToolTest, SequencesWithAnyNameFindTheirClip) {
     EXPECT_EQ(info.status, 0) << info.errors;
     EXPECT_EQ(clip.status, 0) << clip.errors;
     // The record the frame's timecode selects, and the data window undistortion gives it.
-    EXPECT_NE(info.out.find("Frame 1 (timecode 01:00:00:01)"), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find("Record 1 (timecode 01:00:00:01)"), std::string::npos) << info.out;
     const OIIO::ImageBuf image = readImage(output("c.1002.exr"));
     const OIIO::ImageSpec& undistorted = imageLayout(image);
     const std::string window = std::to_string(undistorted.width) + "x" +

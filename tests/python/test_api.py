@@ -93,7 +93,7 @@ FAILURES = [
     (lambda c, p, d: c.undistort(p, timecode="1:2:3"), velor.ArgumentError, ""),
     (lambda c, p, d: c.undistort(p, frame=0, alpha=4), velor.ArgumentError, "alpha"),
     (lambda c, p, d: c.undistort(p, frame=0, format=(0, 54)), velor.ArgumentError, "format"),
-    (lambda c, p, d: velor.Corrector(), velor.ArgumentError, "clip"),
+    (lambda c, p, d: velor.Corrector().undistort(p, frame=0), velor.ArgumentError, "clip"),
     (lambda c, p, d: velor.Corrector(clip="x", overscan=5), velor.ArgumentError, "overscan"),
     (lambda c, p, d: velor.Corrector(clip="x", image_area=(24, 0)), velor.ArgumentError,
      "clip_resolution"),
