@@ -14,6 +14,7 @@ set(VELOR_PACKAGE_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/VelorLensCorrection")
 set(velor_public_headers
   core/Core.h
   core/CoreDataSource.h
+  core/CorrectionInUse.h
   core/DistortionCorrectionParameter.h
   core/DistortionMapping.h
   core/FrameData.h
@@ -24,6 +25,7 @@ set(velor_public_headers
   correction_data/Content.h
   correction_data/Frame.h
   correction_data/Header.h
+  correction_data/SourceFile.h
   foundation/Exception.h
   recording_format_database/RecordingFormat.h)
 foreach(header IN LISTS velor_public_headers)
