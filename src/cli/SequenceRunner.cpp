@@ -56,11 +56,18 @@ bool attempt(Stage stage, Failure& failure) {
     return false;
 }
 
-// Maps are data: only formats that hold 32-bit float without loss are accepted.
-void checkMapFormat(const std::string& path, const std::string& framePath) {
+// The output must name a format that can be written, known before any frame
+// is corrected. Maps are data: only formats that hold 32-bit float without
+// loss are accepted for them.
+void checkOutputFormat(Command command, const std::string& path, const std::string& framePath) {
     const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(framePath);
     if (!output) {
-        OIIO::geterror();
+        const std::string reason = OIIO::geterror();
+        throw UsageException("The output's file name extension names no image format the tool "
+                             "can write. Use .exr, .dpx, .tif or .png, for example.",
+                             "Output File Path: \"" + path + "\"\nReason: \"" + reason + "\"");
+    }
+    if (command != Command::StMap && command != Command::ShadingMap) {
         return;
     }
     const std::string format = output->format_name();
@@ -99,9 +106,7 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
         }
         frames_ = FrameList::parse(*options.frames);
     }
-    if (options.command == Command::StMap || options.command == Command::ShadingMap) {
-        checkMapFormat(options.output, output_.framePath(0));
-    }
+    checkOutputFormat(options.command, options.output, output_.framePath(0));
     const std::vector<int> onDisk = input_.framesOnDisk();
     if (input_.isSequence()) {
         if (onDisk.empty()) {
@@ -117,13 +122,14 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
         firstFrame_ = onDisk.front();
     } else {
         frames_ = {1};
-        if (!OIIO::Filesystem::exists(options.input)) {
-            throw Exception("The input file does not exist. Check the path.",
-                            "Input File Path: \"" + options.input + "\"");
-        }
+        FrameReader::requireFile(options.input, "The input file does not exist. Check the path.");
     }
-    for (const int frame : frames_) {
-        if (sameFile(input_.framePath(frame), output_.framePath(frame))) {
+    // Only a file that exists can be replaced: the frames on disk are checked,
+    // however many frames the list names.
+    const std::vector<int> existing = input_.isSequence() ? onDisk : frames_;
+    for (const int frame : existing) {
+        if (std::binary_search(frames_.begin(), frames_.end(), frame) &&
+            sameFile(input_.framePath(frame), output_.framePath(frame))) {
             throw UsageException("The output would replace the input. Choose another output "
                                  "name.");
         }
@@ -170,10 +176,10 @@ int SequenceRunner::run() {
     const auto startReading = [this, &pending](std::size_t index) {
         const int frame = pending[index];
         return std::async(std::launch::async, [this, frame] {
-            // Absolute, as a host's Read names it, so that the correction
-            // file is searched for around the right directory.
-            return FrameReader::read(boost::filesystem::absolute(input_.framePath(frame)).string(),
-                                     frame);
+            // Read by the path as given; the frame is named by its absolute
+            // path, as a host's Read names it, so that the correction file
+            // is searched for around the right directory.
+            return FrameReader::read(input_.framePath(frame), frame);
         });
     };
     std::future<LoadedFrame> reading;
@@ -192,6 +198,9 @@ int SequenceRunner::run() {
         Failure failure;
         if (attempt([&] { writing.get(); }, failure)) {
             ++written;
+            // The run makes progress: an interrupt now lets the frames in
+            // flight finish.
+            Interruption::stopAfterFramesInFlight();
             std::ostringstream line;
             line << frameLabel(writingFrame) << " written to " << output_.framePath(writingFrame)
                  << " in " << std::fixed << std::setprecision(2)
