@@ -1,9 +1,63 @@
 #include "cli/CommandLineTool.h"
 #include "cli/Interruption.h"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
+
+namespace {
+
+const char* const oneBlasThread = "OPENBLAS_NUM_THREADS=1";
+
+// OpenBLAS starts its worker threads when it is loaded, one per processor,
+// each mapping a work buffer of 128 MB and waiting forever for one that a
+// capped address space (ulimit -v) cannot hold. The tool's fits are 7 x 7
+// systems, which one thread solves. OpenBLAS reads the thread count from the
+// environment when it is initialised, before main, and the C library sets up
+// the environment only after this function; so, under a cap and when the
+// count is not given, the tool starts itself again with it. This runs before
+// any library is initialised, so no thread has started yet. Should the new
+// start fail, the tool goes on as it is.
+void solveOnOneBlasThread(int argc, char** argv, char** environment) {
+    rlimit cap{};
+    if (::getrlimit(RLIMIT_AS, &cap) != 0 || cap.rlim_cur == RLIM_INFINITY) {
+        return;
+    }
+    const char* const name = "OPENBLAS_NUM_THREADS=";
+    std::size_t count = 0;
+    for (; environment[count] != nullptr; ++count) {
+        if (std::strncmp(environment[count], name, std::strlen(name)) == 0) {
+            return;
+        }
+    }
+    if (argc < 1) {
+        return;
+    }
+    auto** const extended = static_cast<char**>(std::malloc((count + 2) * sizeof(char*)));
+    if (extended == nullptr) {
+        return;
+    }
+    std::memcpy(extended, environment, count * sizeof(char*));
+    extended[count] = const_cast<char*>(oneBlasThread);
+    extended[count + 1] = nullptr;
+    // By its own path, so that the process keeps its name.
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length > 0) {
+        path[length] = '\0';
+        ::execve(path, argv, extended);
+    }
+    std::free(extended);
+}
+
+__attribute__((section(".preinit_array"),
+               used)) void (*const beforeLibraries)(int, char**, char**) = solveOnOneBlasThread;
+
+} // namespace
 
 int main(int argc, char** argv) {
     Interruption::install();
