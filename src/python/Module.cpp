@@ -222,6 +222,21 @@ py::list devices() {
     raise("ArgumentError", Exception(brief));
 }
 
+// A record number from a Python int of any size.
+unsigned int recordNumber(const py::object& frame) {
+    if (!py::isinstance<py::int_>(frame)) {
+        throw py::type_error("frame must be an int, not " +
+                             std::string(py::str(py::type::of(frame).attr("__name__"))) + ".");
+    }
+    int overflow = 0;
+    const long long number = PyLong_AsLongLongAndOverflow(frame.ptr(), &overflow);
+    if (overflow != 0 || number < 0 || number > std::numeric_limits<unsigned int>::max()) {
+        argumentError("frame needs a record number from 0 to " +
+                      std::to_string(std::numeric_limits<unsigned int>::max()) + ".");
+    }
+    return static_cast<unsigned int>(number);
+}
+
 // The corrector as Python holds it.
 class Corrector {
 public:
@@ -285,8 +300,7 @@ public:
     }
 
     py::object correct(Operation operation, bool reverseMap, const py::object& pixelsObject,
-                       const std::optional<std::int64_t>& frame,
-                       const std::optional<std::string>& timecode,
+                       const py::object& frame, const std::optional<std::string>& timecode,
                        const std::pair<std::int64_t, std::int64_t>& origin,
                        const std::optional<std::pair<std::int64_t, std::int64_t>>& format,
                        const std::optional<int>& alpha) {
@@ -305,15 +319,15 @@ public:
             argumentError("pixels need the shape (height, width, channels), not " +
                           std::to_string(array.ndim()) + " dimensions.");
         }
-        if (frame.has_value() == timecode.has_value()) {
+        if (frame.is_none() && !timecode.has_value()) {
+            argumentError("Give the frame record with frame= or with timecode=.");
+        }
+        if (!frame.is_none() && timecode.has_value()) {
             argumentError("Give the frame record with frame= or with timecode=, not both.");
         }
         FrameChoice choice;
-        if (frame) {
-            if (*frame < 0 || *frame > std::numeric_limits<unsigned int>::max()) {
-                argumentError("frame needs a record number of 0 or more.");
-            }
-            choice.number = static_cast<unsigned int>(*frame);
+        if (!frame.is_none()) {
+            choice.number = recordNumber(frame);
         } else {
             choice.timecode = *timecode;
         }
@@ -407,8 +421,7 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         const Operation operation = std::get<1>(entry);
         corrector.def(
             std::get<0>(entry),
-            [operation](Corrector& self, const py::object& pixels,
-                        const std::optional<std::int64_t>& frame,
+            [operation](Corrector& self, const py::object& pixels, const py::object& frame,
                         const std::optional<std::string>& timecode, const Size& origin,
                         const std::optional<Size>& format, const std::optional<int>& alpha) {
                 return self.correct(operation, false, pixels, frame, timecode, origin, format,
@@ -427,10 +440,10 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         const Operation operation = std::get<1>(entry);
         corrector.def(
             std::get<0>(entry),
-            [operation](
-                Corrector& self, const py::object& pixels, const std::optional<std::int64_t>& frame,
-                const std::optional<std::string>& timecode, const Size& origin,
-                const std::optional<Size>& format, const std::optional<int>& alpha, bool reverse) {
+            [operation](Corrector& self, const py::object& pixels, const py::object& frame,
+                        const std::optional<std::string>& timecode, const Size& origin,
+                        const std::optional<Size>& format, const std::optional<int>& alpha,
+                        bool reverse) {
                 return self.correct(operation, reverse, pixels, frame, timecode, origin, format,
                                     alpha);
             },
