@@ -4,10 +4,11 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -37,21 +38,19 @@ void solveOnOneBlasThread(int argc, char** argv, char** environment) {
     if (argc < 1) {
         return;
     }
-    auto** const extended = static_cast<char**>(std::malloc((count + 2) * sizeof(char*)));
-    if (extended == nullptr) {
-        return;
+    try {
+        std::vector<char*> extended(environment, environment + count);
+        extended.push_back(const_cast<char*>(oneBlasThread));
+        extended.push_back(nullptr);
+        // By its own path, so that the process keeps its name.
+        std::array<char, 4096> path{};
+        const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+        if (length > 0) {
+            ::execve(path.data(), argv, extended.data());
+        }
+    } catch (...) {
+        // Without memory for the list, the tool goes on as it is.
     }
-    std::memcpy(extended, environment, count * sizeof(char*));
-    extended[count] = const_cast<char*>(oneBlasThread);
-    extended[count + 1] = nullptr;
-    // By its own path, so that the process keeps its name.
-    char path[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
-    if (length > 0) {
-        path[length] = '\0';
-        ::execve(path, argv, extended);
-    }
-    std::free(extended);
 }
 
 __attribute__((section(".preinit_array"),

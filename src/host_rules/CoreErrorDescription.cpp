@@ -24,7 +24,7 @@ bool readInto(const Core::Core& core, std::size_t size, Read read, std::string& 
     for (std::size_t readSize = size; readSize <= largestReadSize; readSize *= 2) {
         std::unique_ptr<char[]> buffer;
         try {
-            buffer.reset(new char[readSize]);
+            buffer = std::make_unique<char[]>(readSize);
         } catch (const std::bad_alloc&) {
             return false;
         }

@@ -101,7 +101,7 @@ FAILURES = [
      velor.ArgumentError, "image_area"),
     (lambda c, p, d: c.undistort(p, timecode="00:59:00:00"), velor.NoCorrectionDataError, ""),
     (lambda c, p, d: velor.Corrector(clip=str(d / "A001.mov")).distort(p, frame=0),
-     velor.NoCorrectionDataError, "correction file"),
+     velor.NoCorrectionDataError, "Correction file could not be found"),
     (lambda c, p, d: velor.find_correction_file(str(d / "missing" / "A001.mov")),
      velor.NoCorrectionDataError, "directory"),
     (lambda c, p, d: velor.Corrector(
