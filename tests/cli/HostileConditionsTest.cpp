@@ -322,3 +322,21 @@ TEST_F(HostileConditions, UsageMistakesAreRefusedBeforeAnyFrameIsCorrected) {
     EXPECT_NE(many.errors.find("frame 0 ("), std::string::npos) << many.errors;
     EXPECT_NE(many.errors.find("The input file does not exist."), std::string::npos) << many.errors;
 }
+
+// A detail longer than the hosts' buffer (here, the list of 1500 directories
+// searched in vain) is cut, keeping the clip it names and its end.
+TEST_F(HostileConditions, ALongNotFoundDetailKeepsTheClipItNames) {
+    for (int index = 0; index < 1500; ++index) {
+        fs::create_directories(shot("subdirectory-of-the-shot-" + std::to_string(index)));
+    }
+    fs::remove(shot(name_ + ".vlcf"));
+    const ToolRun notFound =
+        run({"undistort", plate(), sample_ / "cut/x.####.exr", "--frames", "1001"});
+    EXPECT_EQ(notFound.status, 1) << notFound.errors.substr(0, 2000);
+    EXPECT_NE(notFound.errors.find("Correction file could not be found.\n    Clip File Path: \"" +
+                                   shot(name_) + "\"\n    Searched Directory Paths:\n"),
+              std::string::npos)
+        << notFound.errors.substr(0, 2000);
+    EXPECT_NE(notFound.errors.find(" more lines ...]"), std::string::npos);
+    EXPECT_LT(notFound.errors.size(), 20000U);
+}
