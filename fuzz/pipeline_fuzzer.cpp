@@ -2,7 +2,9 @@
 // file's text or, when it starts with "{", embedded JSON metadata. A small
 // plate of finite pixels is undistorted and has its shading removed through
 // the core; each request must either fail with a description or give a frame
-// whose every value is finite.
+// whose every value is finite. PoCL's LLVM replaces libFuzzer's signal
+// handlers, so a failed check writes the input itself, where libFuzzer would
+// (-artifact_prefix), before it aborts.
 #include "core/Core.h"
 #include "core/FrameRequest.h"
 #include "core/RequestDataSource.h"
@@ -13,8 +15,10 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +64,18 @@ private:
     std::uint64_t count_ = 0;
 };
 
+// Where a failing input is written, and the input being run.
+std::string artifactPrefix;
+std::string currentInput;
+
+[[noreturn]] void fail(const char* what) {
+    const std::string path = artifactPrefix + "pipeline-failure-" +
+                             std::to_string(std::hash<std::string>()(currentInput));
+    std::ofstream(path, std::ios::binary) << currentInput;
+    std::fprintf(stderr, "pipeline_fuzzer: %s; input written to %s\n", what, path.c_str());
+    std::abort();
+}
+
 void checkRequest(Core::Core& core, Core::FrameRequest& request) {
     request.frameData.width = plateWidth;
     request.frameData.height = plateHeight;
@@ -68,7 +84,7 @@ void checkRequest(Core::Core& core, Core::FrameRequest& request) {
     std::vector<char> brief(4096);
     if (!core.frameSize(width, height)) {
         if (!core.briefErrorDescription(brief.data(), brief.size()) || brief[0] == '\0') {
-            std::abort();
+            fail("a failed frame size has no description");
         }
         return;
     }
@@ -93,26 +109,38 @@ void checkRequest(Core::Core& core, Core::FrameRequest& request) {
     std::vector<float> output(source.size(), 0.0F);
     if (!core.render(source.data(), output.data(), output.size() * sizeof(float))) {
         if (!core.briefErrorDescription(brief.data(), brief.size()) || brief[0] == '\0') {
-            std::abort();
+            fail("a failed render has no description");
         }
         return;
     }
     for (const float value : output) {
         if (!std::isfinite(value)) {
-            std::abort();
+            fail("a rendered frame holds a value that is not finite");
         }
     }
 }
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    const std::string option = "-artifact_prefix=";
+    for (int index = 1; index < *argc; ++index) {
+        const std::string argument = (*argv)[index];
+        if (argument.rfind(option, 0) == 0) {
+            artifactPrefix = argument.substr(option.size());
+        }
+    }
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Workspace workspace;
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    currentInput.assign(reinterpret_cast<const char*>(data), size);
+    const std::string& text = currentInput;
     Core::FrameRequest request;
     request.clipFilePath = workspace.clip();
-    const bool isJson = text.find_first_not_of(" \t\r\n") != std::string::npos &&
-                        text[text.find_first_not_of(" \t\r\n")] == '{';
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    const bool isJson = first != std::string::npos && text[first] == '{';
     std::string file;
     if (isJson) {
         request.frameMetadata = text;
