@@ -471,8 +471,8 @@ TEST_F(CoreEndToEnd, UnlistableDirectoryIsAMessageNotACrash) {
     unsigned int height = 0;
     EXPECT_FALSE(core.frameSize(width, height));
     EXPECT_EQ(core.failureKind(), Core::FailureKind::NoCorrectionData);
-    EXPECT_NE(detailOf(core).find("Directories that could not be searched:\n\t\"" +
-                                  file.string() + "\": Not a directory"),
+    EXPECT_NE(detailOf(core).find("Directories that could not be searched:\n\t\"" + file.string() +
+                                  "\": Not a directory"),
               std::string::npos)
         << detailOf(core);
 }
