@@ -142,7 +142,9 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     parser.arg("filename").hidden().action([&](cspan<const char*> args) {
         positional.emplace_back(args[0]);
     });
-    parser.arg("--frames LIST").action([&options](cspan<const char*> args) {
+    bool framesGivenTwice = false;
+    parser.arg("--frames LIST").action([&options, &framesGivenTwice](cspan<const char*> args) {
+        framesGivenTwice = framesGivenTwice || options.frames.has_value();
         options.frames = args[1];
     });
     parser.arg("--first-frame NUMBER").action(store(firstFrame));
@@ -166,6 +168,11 @@ CommandLineOptions CommandLineParser::parse(int argc, const char* const* argv) {
     if (parser.parse_args(static_cast<int>(arguments.size()), arguments.data()) < 0 ||
         parser.has_error()) {
         throw UsageException(parser.geterror() + ". Run velor-lens-correct help for the options.");
+    }
+
+    if (framesGivenTwice) {
+        throw UsageException("--frames is given more than once; give one list, for example "
+                             "1001,1005-1010.");
     }
 
     const std::string command = argv[1];

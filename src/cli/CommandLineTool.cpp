@@ -5,11 +5,13 @@
 #include "cli/InfoCommand.h"
 #include "cli/SequenceRunner.h"
 #include "cli/UsageException.h"
+#include "foundation/AddressSpace.h"
 #include "foundation/Exception.h"
 #include "foundation/Version.h"
 
 #include <new>
 #include <sstream>
+#include <system_error>
 
 namespace {
 
@@ -26,6 +28,12 @@ std::string indentedDetail(const Exception& error) {
         }
     }
     return text.str();
+}
+
+// The cap on the address space as an indented detail line; "" without one.
+std::string limitDetail() {
+    const std::string limit = AddressSpace::limitLine();
+    return limit.empty() ? "" : "\n    " + limit;
 }
 
 } // namespace
@@ -58,7 +66,17 @@ int CommandLineTool::run(int argc, const char* const* argv) {
     } catch (const Exception& error) {
         errors_ << "velor-lens-correct: " << error.what() << indentedDetail(error) << "\n";
     } catch (const std::bad_alloc&) {
-        errors_ << "velor-lens-correct: There is not enough memory.\n";
+        errors_ << "velor-lens-correct: There is not enough memory." << limitDetail() << "\n";
+    } catch (const std::system_error& error) {
+        // A thread that cannot be started lacks memory for its stack.
+        if (error.code() == std::errc::resource_unavailable_try_again ||
+            error.code() == std::errc::not_enough_memory) {
+            errors_ << "velor-lens-correct: There is not enough memory.\n    System Error: \""
+                    << error.what() << "\"" << limitDetail() << "\n";
+        } else {
+            errors_ << "velor-lens-correct: A system error stopped the tool.\n    System Error: \""
+                    << error.what() << "\"\n";
+        }
     } catch (const std::exception& error) {
         errors_ << "velor-lens-correct: A system error stopped the tool.\n    System Error: \""
                 << error.what() << "\"\n";

@@ -1,4 +1,5 @@
 #include "cli/FrameCorrector.h"
+#include "cli/AllocatedImage.h"
 #include "cli/ImageLayout.h"
 
 #include "cli/ClipOfFrame.h"
@@ -62,6 +63,16 @@ OIIO::ImageSpec mapSpec(const OIIO::ImageSpec& input, const OIIO::ROI& box) {
     return imageSpec;
 }
 
+// Copying pixels fails only when memory runs out for a temporary image;
+// a frame must not go on with pixels that were never copied.
+void requireDone(bool done, const OIIO::ImageBuf& image) {
+    if (!done) {
+        const std::string reason = image.geterror();
+        throw Exception("The frame's pixels could not be copied; there may not be enough memory.",
+                        "Reason: \"" + reason + "\"");
+    }
+}
+
 // A channel group's pixels over `box` as packed RGBA floats, black outside the data window.
 // Four consecutive channels are read straight from the frame; other groups are gathered
 // first.
@@ -72,12 +83,12 @@ void readChannelGroup(const OIIO::ImageBuf& image, const std::array<int, 4>& gro
         OIIO::ROI channels = box;
         channels.chbegin = first;
         channels.chend = first + 4;
-        image.get_pixels(channels, OIIO::TypeFloat, rgba);
+        requireDone(image.get_pixels(channels, OIIO::TypeFloat, rgba), image);
         return;
     }
     const OIIO::ImageBuf gathered =
         OIIO::ImageBufAlgo::channels(image, 4, group, {0.0F, 0.0F, 0.0F, 0.0F});
-    gathered.get_pixels(box, OIIO::TypeFloat, rgba);
+    requireDone(gathered.get_pixels(box, OIIO::TypeFloat, rgba), gathered);
 }
 
 // Packed RGBA floats over `box` into the group's channels of `result`.
@@ -89,7 +100,7 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
         OIIO::ROI channels = box;
         channels.chbegin = first;
         channels.chend = first + 4;
-        result.set_pixels(channels, OIIO::TypeFloat, rgba);
+        requireDone(result.set_pixels(channels, OIIO::TypeFloat, rgba), result);
         return;
     }
     for (std::size_t place = 0; place < group.size(); ++place) {
@@ -100,8 +111,9 @@ void writeChannelGroup(const float* rgba, const std::array<int, 4>& group, const
         OIIO::ROI slot = box;
         slot.chbegin = channel;
         slot.chend = channel + 1;
-        result.set_pixels(slot, OIIO::TypeFloat, rgba + place, pixelStride,
-                          pixelStride * box.width());
+        requireDone(result.set_pixels(slot, OIIO::TypeFloat, rgba + place, pixelStride,
+                                      pixelStride * box.width()),
+                    result);
     }
 }
 
@@ -259,7 +271,7 @@ OIIO::ImageBuf FrameCorrector::correctedImage(const LoadedFrame& frame,
     if (options_.floatOutput) {
         imageSpec.set_format(OIIO::TypeFloat);
     }
-    OIIO::ImageBuf result(imageSpec);
+    OIIO::ImageBuf result = allocatedImage(imageSpec);
 
     std::vector<ChannelGroups::Group> groups;
     if (isShading(options_.command)) {
@@ -294,7 +306,7 @@ OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const Fra
     if (!core_.distortionMapping(mapping)) {
         throwCoreError();
     }
-    OIIO::ImageBuf map(namingTheCorrectionData(mapSpec(input, outputBox(input, grown))));
+    OIIO::ImageBuf map = allocatedImage(namingTheCorrectionData(mapSpec(input, outputBox(input, grown))));
     StMap::render(mapping, static_cast<std::uint32_t>(input.full_width),
                   static_cast<std::uint32_t>(input.full_height),
                   static_cast<std::uint32_t>(grown.marginX()),
@@ -309,8 +321,8 @@ OIIO::ImageBuf FrameCorrector::shadingMap(const LoadedFrame& frame, const FrameG
     if (!core_.render(nullptr, factors.data(), factors.size() * sizeof(float))) {
         throwCoreError();
     }
-    OIIO::ImageBuf map(namingTheCorrectionData(mapSpec(input, box)));
-    map.set_pixels(box, OIIO::TypeFloat, factors.data());
+    OIIO::ImageBuf map = allocatedImage(namingTheCorrectionData(mapSpec(input, box)));
+    requireDone(map.set_pixels(box, OIIO::TypeFloat, factors.data()), map);
     return map;
 }
 

@@ -1,4 +1,5 @@
 #include "cli/FrameWriter.h"
+#include "cli/AllocatedImage.h"
 #include "cli/ImageLayout.h"
 #include "cli/Interruption.h"
 
@@ -103,7 +104,7 @@ void FrameWriter::write(const OIIO::ImageBuf& image, const std::string& path) {
         written = image.write(output.get());
         reason = image.geterror();
     } else {
-        OIIO::ImageBuf placed(image);
+        OIIO::ImageBuf placed = allocatedCopy(image);
         placed.set_origin(imageSpec.x, imageSpec.y);
         written = placed.write(output.get());
         reason = placed.geterror();

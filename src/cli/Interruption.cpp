@@ -10,6 +10,7 @@
 namespace {
 
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> stopsAfterFramesInFlight{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "signal handlers need a lock-free flag");
 
 // Slots for the temporary files being written: a slot is claimed (1), then
@@ -45,7 +46,7 @@ extern "C" void endProcess(int signalNumber) {
 }
 
 extern "C" void requestStop(int signalNumber) {
-    if (stopRequested.exchange(true)) {
+    if (!stopsAfterFramesInFlight.load() || stopRequested.exchange(true)) {
         endProcess(signalNumber);
         return;
     }
@@ -73,6 +74,10 @@ void Interruption::install() {
 
 bool Interruption::requested() {
     return stopRequested.load();
+}
+
+void Interruption::stopAfterFramesInFlight() {
+    stopsAfterFramesInFlight.store(true);
 }
 
 bool Interruption::addTemporaryFile(const char* path) {

@@ -6,10 +6,12 @@
 #include "cli/FrameWriter.h"
 #include "cli/Interruption.h"
 #include "cli/UsageException.h"
+#include "foundation/AddressSpace.h"
 #include "foundation/Exception.h"
 
 #include <OpenImageIO/filesystem.h>
 #include <OpenImageIO/imageio.h>
+#include <OpenImageIO/strutil.h>
 
 #include <boost/filesystem/operations.hpp>
 
@@ -18,9 +20,13 @@
 #include <functional>
 #include <future>
 #include <iomanip>
+#include <map>
 #include <memory>
 #include <new>
+#include <set>
 #include <sstream>
+#include <system_error>
+#include <vector>
 
 namespace {
 
@@ -32,35 +38,92 @@ struct Failure {
     std::string detail;
 };
 
-// Runs a stage, turning whatever it throws into a failure.
+// The detail lines of an exception: its detailed description without the
+// brief first line and without trailing line feeds.
+std::string detailLinesOf(const Exception& error) {
+    std::string detail = error.detailedDescription();
+    const std::size_t firstLineEnd = detail.find('\n');
+    detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
+    while (!detail.empty() && detail.back() == '\n') {
+        detail.pop_back();
+    }
+    return detail;
+}
+
+const char* const notEnoughMemory = "There is not enough memory to process the frame.";
+
+// Runs a stage, turning whatever it throws into a failure. A failure for
+// want of memory names the cap on the address space, if there is one.
 template <typename Stage>
 bool attempt(Stage stage, Failure& failure) {
     try {
         stage();
         return true;
     } catch (const Exception& error) {
-        failure = {error.what(), error.detailedDescription()};
+        failure = {error.what(), detailLinesOf(error)};
     } catch (const std::bad_alloc&) {
-        failure = {"There is not enough memory to process the frame.", ""};
+        failure = {notEnoughMemory, ""};
+    } catch (const std::system_error& error) {
+        // A thread that cannot be started lacks memory for its stack.
+        const bool isShortOfMemory = error.code() == std::errc::resource_unavailable_try_again ||
+                                     error.code() == std::errc::not_enough_memory;
+        failure = {isShortOfMemory ? notEnoughMemory
+                                   : "The frame could not be processed because of a system error.",
+                   std::string("System Error: \"") + error.what() + "\""};
     } catch (const std::exception& error) {
         failure = {"The frame could not be processed because of a system error.",
                    std::string("System Error: \"") + error.what() + "\""};
     }
-    // The detailed description starts with the brief one.
-    const std::size_t firstLineEnd = failure.detail.find('\n');
-    failure.detail =
-        firstLineEnd == std::string::npos ? "" : failure.detail.substr(firstLineEnd + 1);
-    while (!failure.detail.empty() && failure.detail.back() == '\n') {
-        failure.detail.pop_back();
+    const std::string limit = AddressSpace::limitLine();
+    if (failure.brief.find("not enough memory") != std::string::npos && !limit.empty() &&
+        failure.detail.find(limit) == std::string::npos) {
+        failure.detail += (failure.detail.empty() ? "" : "\n") + limit;
     }
     return false;
 }
 
-// Maps are data: only formats that hold 32-bit float without loss are accepted.
-void checkMapFormat(const std::string& path, const std::string& framePath) {
+// The file name extensions of the formats OpenImageIO can write, in lower case.
+std::set<std::string> writableExtensions() {
+    std::set<std::string> extensions;
+    const std::map<std::string, std::vector<std::string>> formats = OIIO::get_extension_map();
+    for (const std::string& format :
+         OIIO::Strutil::splits(OIIO::get_string_attribute("output_format_list"), ",")) {
+        const auto found = formats.find(format);
+        if (found != formats.end()) {
+            for (const std::string& extension : found->second) {
+                extensions.insert(OIIO::Strutil::lower(extension));
+            }
+        }
+    }
+    return extensions;
+}
+
+// The output must name a format that can be written, known before any frame
+// is corrected. Maps are data: only formats that hold 32-bit float without
+// loss are accepted for them.
+void checkOutputFormat(Command command, const std::string& path, const std::string& framePath) {
     const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(framePath);
     if (!output) {
-        OIIO::geterror();
+        const std::string reason = OIIO::geterror();
+        std::string extension = boost::filesystem::path(framePath).extension().string();
+        extension = OIIO::Strutil::lower(extension.empty() ? "" : extension.substr(1));
+        const std::set<std::string> writable = writableExtensions();
+        std::string detail = "Output File Path: \"" + path + "\"";
+        if (!reason.empty()) {
+            detail += "\nReason: \"" + reason + "\"";
+        }
+        if (!writable.empty() && writable.count(extension) == 0) {
+            throw UsageException("The output's file name extension names no image format the "
+                                 "tool can write. Use .exr, .dpx, .tif or .png, for example.",
+                                 detail);
+        }
+        // The format is known: its writer could not be made, as when memory runs out.
+        const std::string limit = AddressSpace::limitLine();
+        throw Exception("The writer of the output's format could not be started; there may not "
+                        "be enough memory.",
+                        limit.empty() ? detail : detail + "\n" + limit);
+    }
+    if (command != Command::StMap && command != Command::ShadingMap) {
         return;
     }
     const std::string format = output->format_name();
@@ -99,9 +162,7 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
         }
         frames_ = FrameList::parse(*options.frames);
     }
-    if (options.command == Command::StMap || options.command == Command::ShadingMap) {
-        checkMapFormat(options.output, output_.framePath(0));
-    }
+    checkOutputFormat(options.command, options.output, output_.framePath(0));
     const std::vector<int> onDisk = input_.framesOnDisk();
     if (input_.isSequence()) {
         if (onDisk.empty()) {
@@ -129,13 +190,14 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
                                  "plate.####.exr.");
         }
         frames_ = {1};
-        if (!OIIO::Filesystem::exists(options.input)) {
-            throw Exception("The input file does not exist. Check the path.",
-                            "Input File Path: \"" + options.input + "\"");
-        }
+        FrameReader::requireFile(options.input, "The input file does not exist. Check the path.");
     }
-    for (const int frame : frames_) {
-        if (sameFile(input_.framePath(frame), output_.framePath(frame))) {
+    // Only a file that exists can be replaced: the frames on disk are checked,
+    // however many frames the list names.
+    const std::vector<int> existing = input_.isSequence() ? onDisk : frames_;
+    for (const int frame : existing) {
+        if (std::binary_search(frames_.begin(), frames_.end(), frame) &&
+            sameFile(input_.framePath(frame), output_.framePath(frame))) {
             throw UsageException("The output would replace the input. Choose another output "
                                  "name.");
         }
@@ -182,10 +244,10 @@ int SequenceRunner::run() {
     const auto startReading = [this, &pending](std::size_t index) {
         const int frame = pending[index];
         return std::async(std::launch::async, [this, frame] {
-            // Absolute, as a host's Read names it, so that the correction
-            // file is searched for around the right directory.
-            return FrameReader::read(boost::filesystem::absolute(input_.framePath(frame)).string(),
-                                     frame);
+            // Read by the path as given; the frame is named by its absolute
+            // path, as a host's Read names it, so that the correction file
+            // is searched for around the right directory.
+            return FrameReader::read(input_.framePath(frame), frame);
         });
     };
     std::future<LoadedFrame> reading;
@@ -205,6 +267,9 @@ int SequenceRunner::run() {
         Failure failure;
         if (attempt([&] { writing.get(); }, failure)) {
             ++written;
+            // The run makes progress: an interrupt now lets the frames in
+            // flight finish.
+            Interruption::stopAfterFramesInFlight();
             std::ostringstream line;
             line << frameLabel(writingFrame) << " written to " << output_.framePath(writingFrame)
                  << " in " << std::fixed << std::setprecision(2)

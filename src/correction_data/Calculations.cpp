@@ -1,6 +1,7 @@
 #include "correction_data/Calculations.h"
 
 #include "correction_data/CoefficentCalculationFailedException.h"
+#include "correction_data/OpenBlasCall.h"
 
 #include <cblas.h>
 
@@ -88,6 +89,7 @@ void calculateCoefficients(const std::vector<float>& x, const std::vector<float>
 
     std::vector<int> pivots(count);
     int info = 0;
+    const OpenBlasCall call;
     dgetrf_(&order, &order, vandermonde.data(), &order, pivots.data(), &info);
     if (info == 0) {
         std::vector<double> work(count);

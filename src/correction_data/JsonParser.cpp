@@ -30,7 +30,16 @@ const char* const invalidFormatBrief = "JSON metadata string has an invalid form
 // here nests four levels.
 const std::size_t greatestNestingDepth = 256;
 
-class InvalidJsonText : public std::exception {};
+// A fault of the text, with the detail lines that name it.
+class InvalidJsonText : public std::exception {
+public:
+    explicit InvalidJsonText(std::string detail) : detail_(std::move(detail)) {}
+    const char* what() const noexcept override { return detail_.c_str(); }
+    const std::string& detail() const { return detail_; }
+
+private:
+    std::string detail_;
+};
 
 void checkNestingDepth(const std::string& json) {
     std::size_t depth = 0;
@@ -49,7 +58,8 @@ void checkNestingDepth(const std::string& json) {
             insideString = true;
         } else if (character == '{' || character == '[') {
             if (++depth > greatestNestingDepth) {
-                throw InvalidJsonText();
+                throw InvalidJsonText("Reason: \"The text nests deeper than " +
+                                      std::to_string(greatestNestingDepth) + " levels.\"");
             }
         } else if ((character == '}' || character == ']') && depth > 0) {
             --depth;
@@ -57,20 +67,42 @@ void checkNestingDepth(const std::string& json) {
     }
 }
 
-// The children of the node at path, each converted by the property tree.
-template <typename T>
-std::vector<T> as_vector(const pt::ptree& tree, const pt::ptree::path_type& path) {
-    std::vector<T> values;
-    for (const pt::ptree::value_type& child : tree.get_child(path)) {
-        values.push_back(child.second.get_value<T>());
+const pt::ptree& childAt(const pt::ptree& tree, const std::string& path) {
+    const boost::optional<const pt::ptree&> child = tree.get_child_optional(path);
+    if (!child) {
+        throw InvalidJsonText("Missing Key: \"" + path + "\"");
     }
-    return values;
+    return *child;
 }
 
-void checkPointCount(const std::vector<float>& values) {
-    if (values.size() != 6 && values.size() != 7) {
-        throw InvalidJsonText();
+// The node's value converted by the property tree; `path` and `expected`
+// name the value in the failure.
+template <typename T>
+T valueOf(const pt::ptree& node, const std::string& path, const char* expected) {
+    const boost::optional<T> value = node.get_value_optional<T>();
+    if (!value) {
+        throw InvalidJsonText("Key: \"" + path + "\"\nValue: \"" + node.data() + "\"\nReason: \"" +
+                              expected + "\"");
     }
+    return *value;
+}
+
+const char* const notWholeNumber = "The value is not a whole number of 0 or more.";
+const char* const notNumber = "The value is not a number.";
+
+// The children of the node at path, each converted by the property tree; 6
+// or 7 of them.
+template <typename T>
+std::vector<T> as_vector(const pt::ptree& tree, const std::string& path) {
+    std::vector<T> values;
+    for (const pt::ptree::value_type& child : childAt(tree, path)) {
+        values.push_back(valueOf<T>(child.second, path, notNumber));
+    }
+    if (values.size() != 6 && values.size() != 7) {
+        throw InvalidJsonText("Key: \"" + path + "\"\nReason: \"The list holds " +
+                              std::to_string(values.size()) + " points; it needs 6 or 7.\"");
+    }
+    return values;
 }
 
 } // namespace
@@ -84,15 +116,18 @@ void JsonParser::parse(const std::string& json, Header& header, Frame& frame) {
         pt::ptree tree;
         pt::read_json(stream, tree);
 
-        parsedHeader.camera.manufacturer =
-            tree.get_child("recordingFormat.camera.manufacturer").get_value<std::string>();
-        parsedHeader.camera.model =
-            tree.get_child("recordingFormat.camera.model").get_value<std::string>();
-        parsedHeader.clip.width =
-            tree.get_child("recordingFormat.clipResolution.width").get_value<unsigned int>();
-        parsedHeader.clip.height =
-            tree.get_child("recordingFormat.clipResolution.height").get_value<unsigned int>();
-        const float imageRadius = tree.get_child("recordingFormat.imageRadius").get_value<float>();
+        const auto text = [&tree](const std::string& path) {
+            return valueOf<std::string>(childAt(tree, path), path, "");
+        };
+        const auto whole = [&tree](const std::string& path) {
+            return valueOf<unsigned int>(childAt(tree, path), path, notWholeNumber);
+        };
+        parsedHeader.camera.manufacturer = text("recordingFormat.camera.manufacturer");
+        parsedHeader.camera.model = text("recordingFormat.camera.model");
+        parsedHeader.clip.width = whole("recordingFormat.clipResolution.width");
+        parsedHeader.clip.height = whole("recordingFormat.clipResolution.height");
+        const float imageRadius = valueOf<float>(childAt(tree, "recordingFormat.imageRadius"),
+                                                 "recordingFormat.imageRadius", notNumber);
 
         const float width = static_cast<float>(parsedHeader.clip.width);
         const float height = static_cast<float>(parsedHeader.clip.height);
@@ -101,13 +136,15 @@ void JsonParser::parse(const std::string& json, Header& header, Frame& frame) {
 
         parsedFrame.interpolationPoints.heights =
             as_vector<float>(tree, "frameData.interpolationPoints.heights");
-        checkPointCount(parsedFrame.interpolationPoints.heights);
         parsedFrame.interpolationPoints.shading =
             as_vector<float>(tree, "frameData.interpolationPoints.shading");
-        checkPointCount(parsedFrame.interpolationPoints.shading);
         parsedFrame.interpolationPoints.radialDistortion =
             as_vector<float>(tree, "frameData.interpolationPoints.radialDistortion");
-        checkPointCount(parsedFrame.interpolationPoints.radialDistortion);
+    } catch (const InvalidJsonText& error) {
+        throw Exception(invalidFormatBrief, error.detail());
+    } catch (const pt::json_parser_error& error) {
+        throw Exception(invalidFormatBrief, "Line Number: " + std::to_string(error.line()) +
+                                                "\nReason: \"" + error.message() + "\"");
     } catch (const std::exception&) {
         throw Exception(invalidFormatBrief);
     }

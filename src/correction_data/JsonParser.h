@@ -32,7 +32,9 @@ public:
     // sensor width derived from the image radius) and frame (the three
     // interpolation point lists); every other member gets its default. On any
     // failure throws Exception "JSON metadata string has an invalid format."
-    // and leaves header and frame unchanged.
+    // and leaves header and frame unchanged; its detail names the fault: the
+    // line and the reader's reason for a syntax error, else the key and the
+    // value or count that is wrong.
     static void parse(const std::string& json, Header& header, Frame& frame);
 };
 

@@ -6,6 +6,8 @@
 
 #include <exception>
 #include <limits>
+#include <set>
+#include <sstream>
 #include <utility>
 
 namespace CorrectionData {
@@ -31,13 +33,33 @@ std::string detailLines(const Exception& error) {
     return text;
 }
 
+// The container's own lines, then those of the cause that do not repeat one
+// of them.
+std::string combinedDetail(const std::string& ownLines, const std::string& causeLines) {
+    std::set<std::string> own;
+    std::istringstream ownStream(ownLines);
+    for (std::string line; std::getline(ownStream, line);) {
+        own.insert(line);
+    }
+    std::string detail = ownLines;
+    std::istringstream causeStream(causeLines);
+    for (std::string line; std::getline(causeStream, line);) {
+        if (own.count(line) == 0) {
+            detail += (detail.empty() ? "" : "\n") + line;
+        }
+    }
+    return detail;
+}
+
 std::pair<Header, Frame> jsonMetadataForString(const std::string& json) {
     Header header;
     Frame frame;
     try {
         JsonParser::parse(json, header, frame);
-    } catch (...) {
-        throw DataNotAvailableException(frameNotAvailable, "JSON String: \"" + json + "\"");
+    } catch (const Exception& error) {
+        throw DataNotAvailableException(
+            briefWithReason(frameNotAvailable, error.what()),
+            combinedDetail("JSON String: \"" + json + "\"", detailLines(error)));
     }
     return {std::move(header), std::move(frame)};
 }
@@ -118,11 +140,8 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
         try {
             fail(error.what());
         } catch (const DataNotAvailableException& unavailable) {
-            DataNotAvailableException combined =
-                causeLines.empty()
-                    ? unavailable
-                    : DataNotAvailableException(unavailable.what(),
-                                                detailLines(unavailable) + "\n" + causeLines);
+            DataNotAvailableException combined = DataNotAvailableException(
+                unavailable.what(), combinedDetail(detailLines(unavailable), causeLines));
             combined.cause = cause;
             throw combined;
         }

@@ -14,7 +14,8 @@ namespace CorrectionFile {
 // subdirectories up to parentSubdirectoryDepth levels except the branch the
 // search came up from. Within a directory every ".vlcf" file is a candidate
 // (those whose name contains the clip's stem first); the first whose header
-// names the clip file in "videoFileName" or "clipName" is the result.
+// names the clip file in "videoFileName" or "clipName" is the result. The
+// search never descends into /proc, /sys or /dev.
 class ClipFilePathBasedFinder : public Finder {
 public:
     // Does no file-system work.
@@ -22,8 +23,9 @@ public:
 
     // Writes the path of the file found into correctionFilePath. Throws
     // NotFoundException (output unchanged) when no searched directory holds
-    // one. Errors of the file system while listing a directory
-    // (boost::filesystem::filesystem_error) are not caught.
+    // one. A directory that cannot be listed, an entry whose status cannot be
+    // read and a candidate that cannot be read or parsed are passed over; the
+    // exception names them with their reasons.
     void find(std::string& correctionFilePath) const override;
 
 private:

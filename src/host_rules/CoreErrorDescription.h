@@ -11,7 +11,7 @@ class Core;
 namespace CoreErrorDescription {
 
 // False, leaving the text untouched, when the core holds no such
-// description or it does not fit.
+// description. A description longer than the buffer is cut (TextCut).
 bool brief(const Core::Core& core, std::string& text);
 bool detailed(const Core::Core& core, std::string& text);
 // The detailed description without its first line (which repeats the brief

@@ -28,8 +28,12 @@ void checkPlacement(const PixelView& pixels, const PixelPlacement& placement) {
         placement.formatWidth > largestSide || placement.formatHeight > largestSide) {
         throw ArgumentFailure("The format needs a width and height above 0.");
     }
-    if (std::abs(placement.originX) > largestSide || std::abs(placement.originY) > largestSide ||
-        pixels.width > largestSide || pixels.height > largestSide) {
+    // Compared without std::abs, which has no result for the most negative value.
+    const auto beyond = [](std::int64_t value) {
+        return value < -largestSide || value > largestSide;
+    };
+    if (beyond(placement.originX) || beyond(placement.originY) || pixels.width > largestSide ||
+        pixels.height > largestSide) {
         throw ArgumentFailure("The pixels lie too far from the format.");
     }
     if (!placement.channelNames.empty() &&

@@ -290,6 +290,21 @@ Typed<DeviceListName> devices() {
 using SmpteValue = std::pair<std::uint32_t, std::uint32_t>;
 using TimecodeArgument = std::variant<std::string, SmpteValue>;
 
+// A record number from a Python int of any size.
+unsigned int recordNumber(const py::object& frame) {
+    if (!py::isinstance<py::int_>(frame)) {
+        throw py::type_error("frame must be an int, not " +
+                             std::string(py::str(py::type::of(frame).attr("__name__"))) + ".");
+    }
+    int overflow = 0;
+    const long long number = PyLong_AsLongLongAndOverflow(frame.ptr(), &overflow);
+    if (overflow != 0 || number < 0 || number > std::numeric_limits<unsigned int>::max()) {
+        argumentError("frame needs a record number from 0 to " +
+                      std::to_string(std::numeric_limits<unsigned int>::max()) + ".");
+    }
+    return static_cast<unsigned int>(number);
+}
+
 // The corrector as Python holds it.
 class Corrector {
 public:
@@ -352,7 +367,7 @@ public:
     }
 
     Typed<ImageName> correct(Operation operation, bool reverseMap, const py::object& pixelsObject,
-                             const std::optional<std::int64_t>& frame,
+                             const py::object& frame,
                              const std::optional<TimecodeArgument>& timecode,
                              const std::pair<std::int64_t, std::int64_t>& origin,
                              const std::optional<std::pair<std::int64_t, std::int64_t>>& format,
@@ -378,16 +393,17 @@ public:
             argumentError("A corrector without clip= or correction_file= corrects only frames "
                           "that carry their correction metadata: give it with metadata=.");
         }
-        // Embedded metadata holds the frame's one record: neither is needed.
-        if (frame.has_value() == timecode.has_value() && !(metadata && !frame)) {
+        const bool hasFrame = !frame.is_none();
+        if (hasFrame && timecode.has_value()) {
             argumentError("Give the frame record with frame= or with timecode=, not both.");
         }
+        // Embedded metadata holds the frame's one record: neither is needed.
+        if (!hasFrame && !timecode.has_value() && !metadata) {
+            argumentError("Give the frame record with frame= or with timecode=.");
+        }
         FrameChoice choice;
-        if (frame) {
-            if (*frame < 0 || *frame > std::numeric_limits<unsigned int>::max()) {
-                argumentError("frame needs a record number of 0 or more.");
-            }
-            choice.number = static_cast<unsigned int>(*frame);
+        if (hasFrame) {
+            choice.number = recordNumber(frame);
         } else if (timecode) {
             choice.timecode = timecodeText(*timecode);
         }
@@ -557,7 +573,7 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         corrector.def(
             std::get<0>(entry),
             [operation](Corrector& self, const py::object& pixels,
-                        const std::optional<std::int64_t>& frame,
+                        const py::object& frame,
                         const std::optional<TimecodeArgument>& timecode, const Size& origin,
                         const std::optional<Size>& format, const std::optional<int>& alpha,
                         const std::optional<std::string>& metadata,
@@ -581,7 +597,7 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         corrector.def(
             std::get<0>(entry),
             [operation](Corrector& self, const py::object& pixels,
-                        const std::optional<std::int64_t>& frame,
+                        const py::object& frame,
                         const std::optional<TimecodeArgument>& timecode, const Size& origin,
                         const std::optional<Size>& format, const std::optional<int>& alpha,
                         bool reverse, const std::optional<std::string>& metadata,

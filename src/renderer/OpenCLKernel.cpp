@@ -1,8 +1,10 @@
 #include "renderer/OpenCLKernel.h"
 
+#include "foundation/AddressSpace.h"
 #include "foundation/Exception.h"
 #include "renderer/CLMemory.h"
 
+#include <new>
 #include <optional>
 #include <utility>
 
@@ -47,6 +49,13 @@ void OpenCLKernel<Element>::execute(size_t size, Element* output, const Element*
 // failed run and the bytes a caller sees are the same on every device.
 template <typename Element>
 void OpenCLKernel<Element>::run(size_t size, Element* output, const Element* input) {
+    // A device in host memory takes the output buffer from the process's
+    // address space, and PoCL asserts when its allocation fails: a run starts
+    // only with room for the buffer and the run's own needs.
+    constexpr size_t runHeadroom = size_t{64} << 20;
+    if (program_->hostUnifiedMemory() && !AddressSpace::hasRoomFor(size + runHeadroom)) {
+        throw std::bad_alloc();
+    }
     const cl_mem outputBuffer = buffers_.output(size);
     std::optional<CLMemory> callersInput;
     cl_mem inputBuffer = nullptr;

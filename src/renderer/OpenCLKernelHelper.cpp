@@ -1,5 +1,6 @@
 #include "renderer/OpenCLKernelHelper.h"
 
+#include "foundation/AddressSpace.h"
 #include "foundation/Exception.h"
 
 #include <CL/cl_ext.h>
@@ -161,7 +162,9 @@ OpenCLDeviceInfo OpenCLKernelHelper::mostPowerfulDevice() {
         }
     }
     if (candidates.empty()) {
-        throw Exception("No devices were found!");
+        // Under a cap on the address space, a driver may fail to start for
+        // want of memory.
+        throw Exception("No devices were found!", AddressSpace::limitLine());
     }
     std::sort(candidates.begin(), candidates.end(), ranksBefore);
     return candidates.front();

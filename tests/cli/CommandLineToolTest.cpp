@@ -645,13 +645,14 @@ bool waitFor(const std::function<bool()>& done) {
     return false;
 }
 
-// A second interrupt while a frame is written ends the tool at once and
+// Once a frame is written, a first interrupt lets the frames in flight
+// finish; a second one while a frame is written ends the tool at once and
 // leaves no temporary file behind.
 TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
     // Large float frames, so that a frame is being written when the signals come.
     const std::string big = sample_ / "big";
     ASSERT_EQ(runProgram(VELOR_SAMPLE_PLATE_PATH,
-                         {big, "--width", "2048", "--height", "1080", "--frames", "2"}, scratch_)
+                         {big, "--width", "2048", "--height", "1080", "--frames", "4"}, scratch_)
                   .status,
               0);
     const std::string out = sample_ / "interrupted";
@@ -678,7 +679,9 @@ TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
         }
         return names;
     };
-    EXPECT_TRUE(waitFor([&] { return !temporaries().empty(); }));
+    EXPECT_TRUE(waitFor([&] {
+        return fileText(errors).find(" written to ") != std::string::npos && !temporaries().empty();
+    }));
     kill(child, SIGINT);
     EXPECT_TRUE(
         waitFor([&] { return fileText(errors).find("interrupt again") != std::string::npos; }));

@@ -46,13 +46,14 @@ public:
     std::string forgotten;
     std::shared_ptr<Content> content = std::make_shared<Content>();
     std::string failureBrief;
+    std::string failureDetail = "Cause: \"the source's detail\"";
     int requests = 0;
 
 private:
     void serve(std::shared_ptr<Content>& out) {
         ++requests;
         if (!failureBrief.empty()) {
-            throw Exception(failureBrief, "Cause: \"the source's detail\"");
+            throw Exception(failureBrief, failureDetail);
         }
         out = content;
     }
@@ -136,9 +137,37 @@ TEST(ManagedContainer, JsonGivesItsOneFrameForEveryRequestOrFailsWithTheText) {
     container.frameData(TC("12:34:56:07", 25.0F), frame);
     EXPECT_EQ(frame.interpolationPoints.shading.at(6), 86.0F);
 
-    ManagedContainer broken{"{\"recordingFormat\": 1"};
+    // The parser's reason and position follow the text.
+    ManagedContainer broken{"{\"recordingFormat\":\n 1"};
     Header header;
-    EXPECT_EQ(failureOf([&] { broken.headerData(header); }),
-              "Metadata for the frame is not available.\n"
-              "JSON String: \"{\"recordingFormat\": 1\"\n");
+    const std::string failure = failureOf([&] { broken.headerData(header); });
+    EXPECT_EQ(failure.rfind("Metadata for the frame is not available. JSON metadata string has an "
+                            "invalid format.\nJSON String: \"{\"recordingFormat\":\n 1\"\n"
+                            "Line Number: 2\nReason: \"",
+                            0),
+              0U)
+        << failure;
+}
+
+// A cause that names the clip or the file again adds only its other lines.
+TEST(ManagedContainer, NoDetailLineRepeatsTheContainersOwn) {
+    const auto source = std::make_shared<FakeSharedSource>();
+    source->content.reset();
+    ManagedContainer byPath("/clips/A001.mov", source);
+    ManagedContainer byFile("A001.mov", "/vlcf/A001.vlcf", source);
+    source->failureBrief = "Correction file could not be found.";
+    source->failureDetail = "Clip File Path: \"/clips/A001.mov\"\nSearched Directory Paths:\n"
+                            "\t\"/clips\"";
+    Frame frame;
+    EXPECT_EQ(failureOf([&] { byPath.frameData(7U, frame); }),
+              "Metadata for the frame is not available. Correction file could not be found.\n"
+              "Clip File Path: \"/clips/A001.mov\"\nFrame Number: 7\n"
+              "Searched Directory Paths:\n\t\"/clips\"\n");
+    source->failureBrief = "Correction file does not belong to the clip.";
+    source->failureDetail = "Clip File Name: \"A001.mov\"\nCorrection File Path: "
+                            "\"/vlcf/A001.vlcf\"\nVideo File Name: \"B002.mov\"";
+    EXPECT_EQ(failureOf([&] { byFile.frameData(7U, frame); }),
+              "Metadata for the frame is not available. Correction file does not belong to the "
+              "clip.\nClip File Name: \"A001.mov\"\nCorrection File Path: \"/vlcf/A001.vlcf\"\n"
+              "Frame Number: 7\nVideo File Name: \"B002.mov\"\n");
 }

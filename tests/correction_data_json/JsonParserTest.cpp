@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using CorrectionData::Frame;
@@ -92,28 +93,58 @@ TEST(JsonParser, AcceptsTheVariantsItShould) {
     }
 }
 
-// Every failure throws the same brief and leaves the caller's records as they were.
-TEST(JsonParser, RejectsMalformedTextsLeavingTheRecordsAlone) {
+// Every failure throws the same brief, with a detail that says where the text
+// went wrong, and leaves the caller's records as they were.
+TEST(JsonParser, RejectsMalformedTextsNamingTheFaultAndLeavingTheRecordsAlone) {
     const std::string six = "[0,1,2,3,4,5]";
-    std::vector<std::string> cases = {
-        // Syntax.
-        "", "[]", jsonText() + "}", replaced(",", ""), std::string("\0{}", 3),
+    const std::string width = "recordingFormat.clipResolution.width";
+    const std::string heights = "frameData.interpolationPoints.heights";
+    const auto syntax = [](int line) {
+        return "Line Number: " + std::to_string(line) + "\nReason: \"";
+    };
+    const auto value = [](const std::string& key, const std::string& text, const char* reason) {
+        return "Key: \"" + key + "\"\nValue: \"" + text + "\"\nReason: \"" + reason + "\"";
+    };
+    const char* const notWhole = "The value is not a whole number of 0 or more.";
+    const char* const notNumber = "The value is not a number.";
+    const std::string deeper = "Reason: \"The text nests deeper than 256 levels.\"";
+    // Each text with the start of its detail.
+    std::vector<std::pair<std::string, std::string>> cases = {
+        // Syntax, with the line the reader stopped at.
+        {"", syntax(1)},
+        {"[]", "Missing Key: \"recordingFormat.camera.manufacturer\""},
+        {jsonText() + "}", syntax(2)},
+        {replaced(",", ""), syntax(1)},
+        {std::string("\0{}", 3), syntax(1)},
+        {"{\n\n  \"recordingFormat\": 1", syntax(3)},
         // Missing members.
-        replaced("\"imageRadius\"", "\"imageRadiu\""), replaced("\"model\"", "\"Model\""),
+        {replaced("\"imageRadius\"", "\"imageRadiu\""),
+         "Missing Key: \"recordingFormat.imageRadius\""},
+        {replaced("\"model\"", "\"Model\""), "Missing Key: \"recordingFormat.camera.model\""},
         // Values that do not convert completely.
-        jsonText("3840.5"), jsonText("\"3840 px\""), jsonText("3840", "true"),
-        jsonText("3840", "2160", "[0, 5, 10, 15, 18, \"x\"]"),
-        jsonText("3840", "2160", six, six, six, "\"fourteen\""),
+        {jsonText("3840.5"), value(width, "3840.5", notWhole)},
+        {jsonText("\"3840 px\""), value(width, "3840 px", notWhole)},
+        {jsonText("3840", "true"),
+         value("recordingFormat.clipResolution.height", "true", notWhole)},
+        {jsonText("3840", "2160", "[0, 5, 10, 15, 18, \"x\"]"), value(heights, "x", notNumber)},
+        {jsonText("3840", "2160", six, six, six, "\"fourteen\""),
+         value("recordingFormat.imageRadius", "fourteen", notNumber)},
         // Nesting deeper than the limit, which must not exhaust the stack.
-        std::string(tooDeep, '['),
-        withMembers("\"deep\": " + std::string(tooDeep, '[') + std::string(tooDeep, ']') + ",")};
+        {std::string(tooDeep, '['), deeper},
+        {withMembers("\"deep\": " + std::string(tooDeep, '[') + std::string(tooDeep, ']') + ","),
+         deeper}};
     // Point lists of other lengths than six or seven, in each of the three places.
-    for (const std::string wrong : {"[0,1,2,3,4]", "[0,1,2,3,4,5,6,7]"}) {
-        cases.push_back(jsonText("3840", "2160", wrong, six, six));
-        cases.push_back(jsonText("3840", "2160", six, wrong, six));
-        cases.push_back(jsonText("3840", "2160", six, six, wrong));
+    for (const auto& [wrong, count] :
+         {std::pair<const char*, const char*>{"[0,1,2,3,4]", "5"}, {"[0,1,2,3,4,5,6,7]", "8"}}) {
+        const std::string reason =
+            std::string("\"\nReason: \"The list holds ") + count + " points; it needs 6 or 7.\"";
+        cases.emplace_back(jsonText("3840", "2160", wrong, six, six), "Key: \"" + heights + reason);
+        cases.emplace_back(jsonText("3840", "2160", six, wrong, six),
+                           "Key: \"frameData.interpolationPoints.shading" + reason);
+        cases.emplace_back(jsonText("3840", "2160", six, six, wrong),
+                           "Key: \"frameData.interpolationPoints.radialDistortion" + reason);
     }
-    for (const std::string& json : cases) {
+    for (const auto& [json, detail] : cases) {
         SCOPED_TRACE(json.substr(0, 200));
         Header header;
         Frame frame;
@@ -123,7 +154,11 @@ TEST(JsonParser, RejectsMalformedTextsLeavingTheRecordsAlone) {
             ADD_FAILURE() << "parsed";
         } catch (const Exception& exception) {
             EXPECT_STREQ(exception.what(), invalidFormatBrief);
-            EXPECT_EQ(exception.detailedDescription(), std::string(invalidFormatBrief) + "\n");
+            const std::string description = exception.detailedDescription();
+            EXPECT_EQ(description.rfind(std::string(invalidFormatBrief) + "\n" + detail, 0), 0U)
+                << description;
+            // The syntax reason is the reader's own, never empty.
+            EXPECT_EQ(description.find("Reason: \"\""), std::string::npos) << description;
         }
         EXPECT_EQ(header.lens.manufacturer, "sentinel");
         EXPECT_EQ(header.clip.width, 1U);

@@ -4,11 +4,14 @@
 #include "correction_file/NotReadableException.h"
 #include "correction_file/Reader.h"
 
+#include "UnprivilegedRun.h"
+
 #include <boost/algorithm/string/replace.hpp>
 #include <boost/filesystem.hpp>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <unistd.h>
@@ -97,11 +100,19 @@ TEST_F(ReaderAndFinderTest, ReaderReadsEveryByteOrRefusesAndKeepsTheOutput) {
     writeFile(locked, "text");
     fs::permissions(locked, fs::no_perms);
     // Procfs refuses the reader's seek to the end, also for root.
-    std::vector<std::string> paths{(temporary / "no such file.vlcf").string(), "",
-                                   temporary.string(), "/proc/self/status"};
-    if (::access(locked.c_str(), R_OK) != 0) { // root may read it anyway
-        paths.push_back(locked.string());
-    }
+    const std::vector<std::string> paths{(temporary / "no such file.vlcf").string(), "",
+                                         temporary.string(), "/proc/self/status"};
+    // Root may read anything: the locked file is read as an unprivileged user.
+    EXPECT_EQ(runUnprivileged([&locked] {
+                  std::string text = "kept";
+                  try {
+                      Reader().readFile(locked.string(), text);
+                      return std::string("read");
+                  } catch (const NotReadableException& exception) {
+                      return exception.detailedDescription() + text;
+                  }
+              }),
+              "Correction file could not be read.\nFile Path: \"" + locked.string() + "\"\nkept");
     for (const std::string& path : paths) {
         SCOPED_TRACE(path);
         try {
@@ -233,50 +244,151 @@ TEST_F(ReaderAndFinderTest, FinderSkipsCandidatesThatCannotBeUsedQuietly) {
     std::ofstream(temporary.string() + "/elsewhere.vlcf", std::ios::app) << "broken row\n";
     fs::create_symlink(temporary / "elsewhere.vlcf", a001 / "x.vlcf");
 
-    const bool lockIsEnforced = ::access((a001 / "A001C003_locked.vlcf").c_str(), R_OK) != 0;
+    // As an unprivileged user, for whom the lock holds; what the search
+    // prints would be read back with its answer.
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    const std::string found = find();
+    const std::string found = runUnprivileged([this] { return find(); });
     EXPECT_EQ(testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr(), "");
-    EXPECT_EQ(found, (a001 / (lockIsEnforced ? "x.vlcf" : "A001C003_locked.vlcf")).string());
+    EXPECT_EQ(found, (a001 / "x.vlcf").string());
 }
 
-TEST_F(ReaderAndFinderTest, FinderAndDirectoriesThatCannotBeListed) {
-    // A missing clip directory raises the file-system error.
-    std::string found = "(unchanged)";
-    EXPECT_THROW(
-        ClipFilePathBasedFinder((temporary / "missing" / "A001C003.mov").string(), systemDepths)
-            .find(found),
-        fs::filesystem_error);
-    EXPECT_EQ(found, "(unchanged)");
-
-    // Locked directories that the search leaves out are skipped ...
-    const fs::path walked = day1 / "B002" / "locked";
-    const std::vector<fs::path> locked{a001 / ".locked", day1 / "B002" / "notes" / "locked",
-                                       walked};
-    for (const fs::path& directory : locked) {
+// A clip directory that does not exist, and directories on the search path
+// that cannot be listed, are passed over and named; what lies beyond them is
+// still found.
+TEST_F(ReaderAndFinderTest, FinderPassesOverDirectoriesThatCannotBeListed) {
+    const fs::path locked = a001 / "locked";                  // searched in stage 2
+    const fs::path unrelated = day1 / "B002";                 // walked into below the first parent
+    const fs::path hidden = day1 / ".private";                // left out, never listed
+    const fs::path beyond = shoot / "day2" / "C004" / "deep"; // below the depth limit
+    for (const fs::path& directory : {locked, unrelated, hidden, beyond}) {
         fs::create_directories(directory / "inner");
         fs::permissions(directory, fs::no_perms);
     }
-    if (::access(walked.c_str(), R_OK | X_OK) == 0) {
-        GTEST_SKIP() << "permissions are not enforced for this user (root)";
-    }
-    fs::permissions(walked, fs::owner_all);
-    EXPECT_EQ(find(), "");
+    writeCorrectionFile(shoot / "A001C003.vlcf");
+    const auto outcome = [this](const std::string& clip, const LevelOfDepth& depths) {
+        return runUnprivileged([&] {
+            std::string found;
+            try {
+                ClipFilePathBasedFinder(clip, depths).find(found);
+                return "found " + found;
+            } catch (const NotFoundException& error) {
+                return "not found\n" + error.detailedDescription();
+            } catch (const std::exception& error) {
+                return std::string("failed ") + error.what();
+            }
+        });
+    };
+    EXPECT_EQ(outcome(clipPath, systemDepths), "found " + (shoot / "A001C003.vlcf").string());
 
-    // ... one the search walks into raises the file-system error.
-    fs::permissions(walked, fs::no_perms);
-    try {
-        ClipFilePathBasedFinder(clipPath, systemDepths).find(found);
-        ADD_FAILURE() << "no exception";
-    } catch (const fs::filesystem_error& error) {
-        EXPECT_NE(std::string(error.what())
-                      .find("filesystem::recursive_directory_iterator directory error"),
-                  std::string::npos)
-            << error.what();
-    }
-    EXPECT_EQ(found, "(unchanged)");
-    for (const fs::path& directory : locked) {
+    fs::remove(shoot / "A001C003.vlcf");
+    const std::string notFound = outcome(clipPath, systemDepths);
+    EXPECT_EQ(notFound.rfind("not found\n", 0), 0U) << notFound;
+    const std::string expectedProblems = "\nDirectories that could not be searched:\n\t\"" +
+                                         locked.string() + "\": Permission denied\n\t\"" +
+                                         unrelated.string() + "\": Permission denied\n";
+    EXPECT_NE(notFound.find(expectedProblems), std::string::npos) << notFound;
+    // Each is still named once among the searched directories, in search order.
+    EXPECT_NE(notFound.find("\n\t\"" + locked.string() + "\"\n\t\"" + day1.string() + "\"\n\t\"" +
+                            unrelated.string() + "\"\n"),
+              std::string::npos)
+        << notFound;
+
+    // A clip directory that is missing is named with the reason.
+    const fs::path missing = temporary / "missing";
+    const std::string missingClip = outcome((missing / "A001C003.mov").string(), {1, 1, 0});
+    EXPECT_EQ(missingClip, "not found\nCorrection file could not be found.\nClip File Path: \"" +
+                               (missing / "A001C003.mov").string() +
+                               "\"\nSearched Directory Paths:\n\t\"" + missing.string() +
+                               "\"\n\t\"" + temporary.string() +
+                               "\"\nDirectories that could not be searched:\n\t\"" +
+                               missing.string() + "\": No such file or directory\n");
+
+    for (const fs::path& directory : {locked, unrelated, hidden, beyond}) {
         fs::permissions(directory, fs::owner_all);
     }
+}
+
+// Self-referencing symbolic links have a status that cannot be read: they are
+// named and passed over, and the correction file beside them is found.
+TEST_F(ReaderAndFinderTest, FinderPassesOverEntriesWhoseStatusCannotBeRead) {
+    fs::create_symlink(a001 / "A001C003_loop.vlcf", a001 / "A001C003_loop.vlcf");
+    fs::create_symlink(a001 / "loop", a001 / "loop");
+    fs::create_symlink(day1 / "cycle", day1 / "cycle");
+    writeCorrectionFile(a001 / "plate.vlcf");
+    EXPECT_EQ(find(), (a001 / "plate.vlcf").string());
+
+    fs::remove(a001 / "plate.vlcf");
+    try {
+        std::string found;
+        ClipFilePathBasedFinder(clipPath, systemDepths).find(found);
+        FAIL() << "found " << found;
+    } catch (const NotFoundException& error) {
+        const std::string detail = error.detailedDescription();
+        const std::string loop = ": Too many levels of symbolic links";
+        for (const fs::path& entry : {a001 / "A001C003_loop.vlcf", a001 / "loop", day1 / "cycle"}) {
+            const std::string line = "\n\t\"" + entry.string() + "\"" + loop;
+            EXPECT_NE(detail.find(line), std::string::npos) << entry << " in " << detail;
+            EXPECT_EQ(detail.find(line), detail.rfind(line)) << "named twice: " << detail;
+        }
+        EXPECT_NE(detail.find("\nEntries that could not be read:\n\t\"" +
+                              (a001 / "A001C003_loop.vlcf").string() + "\"" + loop + "\n"),
+                  std::string::npos)
+            << detail;
+    }
+}
+
+// A clip whose fifth parent is the root: the root's subdirectories are
+// searched, but never the kernel's file systems below /proc, /sys and /dev.
+TEST_F(ReaderAndFinderTest, FinderNeverDescendsIntoProcSysOrDev) {
+    const fs::path clip = temporary / "a" / fs::unique_path("ProcWalk-%%%%-%%%%.mov");
+    writeFile(clip, "not a movie");
+    std::string found = "(unchanged)";
+    try {
+        ClipFilePathBasedFinder(clip.string(), {0, 255, 2}).find(found);
+        FAIL() << "found " << found;
+    } catch (const NotFoundException& error) {
+        const std::vector<std::string>& searched = error.searchedDirectoryPaths();
+        EXPECT_NE(std::find(searched.begin(), searched.end(), "/"), searched.end());
+        for (const std::string& directory : searched) {
+            for (const char* kernel : {"/proc", "/sys", "/dev"}) {
+                EXPECT_NE(directory.rfind(kernel, 0), 0U) << directory;
+            }
+        }
+    }
+    EXPECT_EQ(found, "(unchanged)");
+}
+
+// When nothing is found, the candidates that could not be read or parsed are
+// named with the reason, so that a broken file beside the clip is seen. Those
+// that are valid but name another clip are not.
+TEST_F(ReaderAndFinderTest, NotFoundNamesTheCorrectionFilesThatCouldNotBeUsed) {
+    std::string text;
+    Reader().readFile(std::string(VELOR_TEST_DATA_DIR) + "/correction_file/valid_version3.vlcf",
+                      text);
+    boost::algorithm::replace_first(text, "sensorWidth:=36.70\n", "");
+    writeFile(a001 / "A001C003.vlcf", text);
+    writeCorrectionFile(a001 / "other.vlcf", "B002C001.mov", "B002C001");
+    writeCorrectionFile(day1 / "locked.vlcf");
+    fs::permissions(day1 / "locked.vlcf", fs::no_perms);
+
+    const std::string detail = runUnprivileged([this] {
+        std::string found;
+        try {
+            ClipFilePathBasedFinder(clipPath, systemDepths).find(found);
+            return "found " + found;
+        } catch (const NotFoundException& error) {
+            return error.detailedDescription();
+        }
+    });
+    EXPECT_NE(detail.find("\"\nCorrection files that could not be used:\n\t\"" +
+                          (a001 / "A001C003.vlcf").string() +
+                          "\": Correction file could not be parsed due to an invalid format. "
+                          "Reason: Header entry with key \"sensorWidth\" was not found.\n\t\"" +
+                          (day1 / "locked.vlcf").string() +
+                          "\": Correction file could not be read.\n"),
+              std::string::npos)
+        << detail;
+    EXPECT_EQ(detail.find("other.vlcf"), std::string::npos) << detail;
+    fs::permissions(day1 / "locked.vlcf", fs::owner_all);
 }

@@ -101,7 +101,7 @@ FAILURES = [
      velor.ArgumentError, "image_area"),
     (lambda c, p, d: c.undistort(p, timecode="00:59:00:00"), velor.NoCorrectionDataError, ""),
     (lambda c, p, d: velor.Corrector(clip=str(d / "A001.mov")).distort(p, frame=0),
-     velor.NoCorrectionDataError, "correction file"),
+     velor.NoCorrectionDataError, "Correction file could not be found"),
     (lambda c, p, d: velor.find_correction_file(str(d / "missing" / "A001.mov")),
      velor.NoCorrectionDataError, "directory"),
     (lambda c, p, d: velor.Corrector(
@@ -120,6 +120,24 @@ def test_each_failure_raises_its_exception(corrector, pixels, tmp_path, call, ki
     with pytest.raises(kind, match=words) as raised:
         call(corrector, pixels, tmp_path)
     assert raised.value.brief and str(raised.value).startswith(raised.value.brief)
+
+
+def test_frame_choices_and_origins_out_of_range_are_refused_with_their_reason(corrector, pixels):
+    with pytest.raises(velor.ArgumentError) as neither:
+        corrector.undistort(pixels)
+    assert neither.value.brief == "Give the frame record with frame= or with timecode=."
+    with pytest.raises(velor.ArgumentError) as both:
+        corrector.undistort(pixels, frame=0, timecode="01:00:00:00")
+    assert both.value.brief == "Give the frame record with frame= or with timecode=, not both."
+    for frame in (2**70, -2**70, 2**32, -1):
+        with pytest.raises(velor.ArgumentError) as huge:
+            corrector.undistort(pixels, frame=frame)
+        assert huge.value.brief == "frame needs a record number from 0 to 4294967295."
+    with pytest.raises(TypeError, match="frame"):
+        corrector.undistort(pixels, frame=1.5)
+    for origin in ((-2**63, 0), (0, -2**63), (-2**31, 0)):
+        with pytest.raises(velor.ArgumentError, match="too far"):
+            corrector.undistort(pixels, frame=0, origin=origin)
 
 
 def test_threads_render_at_once(plate, corrector, pixels):
