@@ -306,7 +306,8 @@ OIIO::ImageBuf FrameCorrector::distortionMap(const LoadedFrame& frame, const Fra
     if (!core_.distortionMapping(mapping)) {
         throwCoreError();
     }
-    OIIO::ImageBuf map = allocatedImage(namingTheCorrectionData(mapSpec(input, outputBox(input, grown))));
+    OIIO::ImageBuf map =
+        allocatedImage(namingTheCorrectionData(mapSpec(input, outputBox(input, grown))));
     StMap::render(mapping, static_cast<std::uint32_t>(input.full_width),
                   static_cast<std::uint32_t>(input.full_height),
                   static_cast<std::uint32_t>(grown.marginX()),

@@ -178,11 +178,14 @@ SequenceRunner::SequenceRunner(const CommandLineOptions& options, std::ostream& 
         // given, else the first on disk.
         firstFrame_ = options.firstFrame.value_or(onDisk.front());
         if (frames_.front() < firstFrame_) {
+            const std::string firstFrameSource =
+                options.firstFrame ? " given with --first-frame. Give the first frame of the "
+                                     "whole clip."
+                                   : ", the first on disk. Give the first frame of the whole "
+                                     "clip with --first-frame.";
             throw UsageException("Frame " + std::to_string(frames_.front()) +
                                  " lies before the clip's first frame " +
-                                 std::to_string(firstFrame_) +
-                                 " given with --first-frame. Give the first frame of the whole "
-                                 "clip.");
+                                 std::to_string(firstFrame_) + firstFrameSource);
         }
     } else {
         if (options.firstFrame) {

@@ -37,7 +37,7 @@ ContainerManager::currentCachedContent(const std::string& correctionFilePath, bo
     // Nothing stale is served: a failure below leaves the path uncached.
     cache.removeAllDataRelatedToCorrectionFilePath(correctionFilePath);
     SourceFile now;
-    if (!SourceFile::examine(source.path, now)) {
+    if (!SourceFile::examine(source.examinedPath, now)) {
         throw Exception("The correction file was deleted or moved after it was read. Restore "
                         "it, or reload the correction data to search for the clip's file again.",
                         "Correction File Path: \"" + source.path + "\"");

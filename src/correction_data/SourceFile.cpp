@@ -10,6 +10,7 @@ bool SourceFile::examine(const std::string& path, SourceFile& file) {
         return false;
     }
     file.path = path;
+    file.examinedPath = path;
     file.size = static_cast<std::uint64_t>(status.st_size);
     file.modificationTimeNs =
         static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
@@ -18,15 +19,18 @@ bool SourceFile::examine(const std::string& path, SourceFile& file) {
     return true;
 }
 
+bool SourceFile::hasSameStatusAs(const SourceFile& other) const {
+    return size == other.size && modificationTimeNs == other.modificationTimeNs &&
+           inode == other.inode && device == other.device;
+}
+
 bool SourceFile::isSameFileAs(const SourceFile& other) const {
-    return path == other.path && size == other.size &&
-           modificationTimeNs == other.modificationTimeNs && inode == other.inode &&
-           device == other.device;
+    return path == other.path && hasSameStatusAs(other);
 }
 
 bool SourceFile::isUnchangedOnDisk() const {
     SourceFile now;
-    return path.empty() || (examine(path, now) && now.isSameFileAs(*this));
+    return path.empty() || (examine(examinedPath, now) && now.hasSameStatusAs(*this));
 }
 
 } // namespace CorrectionData

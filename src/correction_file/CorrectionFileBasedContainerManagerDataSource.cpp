@@ -18,10 +18,11 @@ namespace {
 // what was examined, and is read again when next asked for.
 void readAndParseContent(const std::string& path, Content& content) {
     SourceFile source;
+    SourceFile::examine(path, source);
+    source.examinedPath = path;
     boost::system::error_code ignored;
     const boost::filesystem::path absolute = boost::filesystem::absolute(path, ignored);
     source.path = absolute.empty() ? path : absolute.string();
-    SourceFile::examine(source.path, source);
     std::string text;
     CorrectionFile::Reader().readFile(path, text);
     Content parsed;

@@ -572,8 +572,7 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         const std::string doc = std::string(std::get<2>(entry)) + callArguments;
         corrector.def(
             std::get<0>(entry),
-            [operation](Corrector& self, const py::object& pixels,
-                        const py::object& frame,
+            [operation](Corrector& self, const py::object& pixels, const py::object& frame,
                         const std::optional<TimecodeArgument>& timecode, const Size& origin,
                         const std::optional<Size>& format, const std::optional<int>& alpha,
                         const std::optional<std::string>& metadata,
@@ -596,8 +595,7 @@ PYBIND11_MODULE(velor_lens_correction, module) {
         const std::string doc = std::string(std::get<3>(entry)) + callArguments;
         corrector.def(
             std::get<0>(entry),
-            [operation](Corrector& self, const py::object& pixels,
-                        const py::object& frame,
+            [operation](Corrector& self, const py::object& pixels, const py::object& frame,
                         const std::optional<TimecodeArgument>& timecode, const Size& origin,
                         const std::optional<Size>& format, const std::optional<int>& alpha,
                         bool reverse, const std::optional<std::string>& metadata,

@@ -338,7 +338,14 @@ TEST_F(HostileConditions, UsageMistakesAreRefusedBeforeAnyFrameIsCorrected) {
     EXPECT_NE(twice.errors.find("--frames"), std::string::npos) << twice.errors;
     EXPECT_FALSE(fs::exists(out));
 
-    const ToolRun many = run({"undistort", plate(), out + "/x.####.exr", "--frames", "0-9999999"});
+    const ToolRun beforeTheClip =
+        run({"undistort", plate(), out + "/x.####.exr", "--frames", "0-9999999"});
+    EXPECT_EQ(beforeTheClip.status, 2) << beforeTheClip.errors;
+    EXPECT_NE(beforeTheClip.errors.find("first frame 1001, the first on disk"), std::string::npos)
+        << beforeTheClip.errors;
+
+    const ToolRun many = run(
+        {"undistort", plate(), out + "/x.####.exr", "--frames", "0-9999999", "--first-frame", "0"});
     EXPECT_EQ(many.status, 1) << many.errors;
     EXPECT_NE(many.errors.find("frame 0 ("), std::string::npos) << many.errors;
     EXPECT_NE(many.errors.find("The input file does not exist."), std::string::npos) << many.errors;
