@@ -1,3 +1,4 @@
+#include "../SanitizerBuild.h"
 #include "ToolRun.h"
 
 #include <gtest/gtest.h>
@@ -60,11 +61,7 @@ protected:
         for (const std::string& argument : arguments) {
             command += " " + quoted(argument);
         }
-        const std::string outPath = scratch_ / "stdout.txt";
-        const std::string errorsPath = scratch_ / "stderr.txt";
-        command += " >" + quoted(outPath) + " 2>" + quoted(errorsPath) + " </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(outPath), fileText(errorsPath)};
+        return runCommandLine(command, scratch_);
     }
 
     const std::string name_ = "A001C001";
@@ -83,22 +80,6 @@ std::vector<std::string> unprivileged(const TemporaryDirectory& home) {
     fs::permissions(home / "", fs::all_all);
     return {"setpriv", "--reuid=nobody",     "--regid=nogroup", "--clear-groups",
             "env",     "HOME=" + (home / "")};
-}
-
-// The address sanitizer maps terabytes of shadow memory, so an instrumented
-// tool cannot start under a cap on the address space.
-bool underAddressSanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
 }
 
 std::string lowerCase(std::string text) {
@@ -154,10 +135,10 @@ TEST_F(HostileConditions, HeadersClaimingHugeFramesAreRefusedBeforeAnyAllocation
         fs::create_directories(directory);
         const std::string frame = directory + "/" + name_ + ".1001.exr";
         writeClaimingSize(small, frame, claim.width, claim.height);
-        const ToolRun refused =
-            run({"undistort", directory + "/" + name_ + ".####.exr", sample_ / "out/x.####.exr",
-                 "--clip", shot(name_)},
-                underAddressSanitizer() ? std::vector<std::string>{}
+        const ToolRun refused = run({"undistort", directory + "/" + name_ + ".####.exr",
+                                     sample_ / "out/x.####.exr", "--clip", shot(name_)},
+                                    builtWithAddressSanitizer()
+                                        ? std::vector<std::string>{}
                                         : std::vector<std::string>{"prlimit", "--as=1500000000"});
         EXPECT_EQ(refused.status, 1) << refused.errors;
         for (const std::string& expected :
@@ -174,7 +155,7 @@ TEST_F(HostileConditions, HeadersClaimingHugeFramesAreRefusedBeforeAnyAllocation
 // status 0 or with status 1 and a message that names memory or the device and
 // the cap; never with a signal and never hanging.
 TEST_F(HostileConditions, TightMemoryEndsEveryRunWithAMessageNamingTheCause) {
-    if (underAddressSanitizer()) {
+    if (builtWithAddressSanitizer()) {
         GTEST_SKIP() << "an instrumented tool cannot start under a cap on its address space";
     }
     const auto cap = [](int megabytes) {

@@ -54,17 +54,23 @@ inline std::string fileText(const std::string& path) {
     return text.str();
 }
 
+// Runs a shell command line, its output and errors caught in files of
+// `scratch`.
+inline ToolRun runCommandLine(std::string command, const TemporaryDirectory& scratch) {
+    const std::string outPath = scratch / "stdout.txt";
+    const std::string errorsPath = scratch / "stderr.txt";
+    command += " >" + quoted(outPath) + " 2>" + quoted(errorsPath) + " </dev/null";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(outPath), fileText(errorsPath)};
+}
+
 inline ToolRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const TemporaryDirectory& scratch) {
     std::string command = quoted(program);
     for (const std::string& argument : arguments) {
         command += " " + quoted(argument);
     }
-    const std::string outPath = scratch / "stdout.txt";
-    const std::string errorsPath = scratch / "stderr.txt";
-    command += " >" + quoted(outPath) + " 2>" + quoted(errorsPath) + " </dev/null";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, fileText(outPath), fileText(errorsPath)};
+    return runCommandLine(command, scratch);
 }
 
 inline OIIO::ImageBuf readImage(const std::string& path) {

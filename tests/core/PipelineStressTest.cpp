@@ -1,5 +1,6 @@
 #include "CoreTestSupport.h"
 
+#include "../SanitizerBuild.h"
 #include "../renderer/PixelFrames.h"
 
 #include <gtest/gtest.h>
@@ -69,20 +70,6 @@ long residentKilobytes() {
         }
     }
     return -1;
-}
-
-bool underAddressOrThreadSanitizer() {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-    return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-    return true;
-#else
-    return false;
-#endif
-#else
-    return false;
-#endif
 }
 
 void requestFrame(SourceSettings& settings, const std::string& clipPath, int record,
@@ -327,7 +314,7 @@ TEST(PipelineStress, FramesRenderExactlyOrFailWithAMessageWhileFilesChange) {
 
     // Three times as many frames after the first round may not take more memory: the
     // cache holds at most 100 clips, and nothing is kept per frame.
-    if (!underAddressOrThreadSanitizer()) {
+    if (!builtWithAddressSanitizer() && !builtWithThreadSanitizer()) {
         EXPECT_LT(resident[2] - resident[1], 24 * 1024)
             << "resident memory grew from " << resident[1] << " kB to " << resident[2] << " kB";
     }
