@@ -6,6 +6,8 @@
 
 #include <boost/filesystem.hpp>
 
+#include <chrono>
+#include <ctime>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -80,9 +82,14 @@ TEST_F(LoggerTest, AppendsStampedLinesInCallOrderAndKeepsEarlierContent) {
 
 TEST_F(LoggerTest, StampMatchesLocalClock) {
     const Core::Logger logger(logPath());
-    const std::time_t before = std::time(nullptr);
+    // std::time reads a coarse clock that can lag the stamp's by a few
+    // milliseconds across a second's turn; the precise clock brackets it.
+    const auto now = [] {
+        return std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    };
+    const std::time_t before = now();
     logger.log("now");
-    const std::time_t after = std::time(nullptr);
+    const std::time_t after = now();
 
     std::set<std::string> acceptable;
     for (std::time_t second = before; second <= after; ++second) {
