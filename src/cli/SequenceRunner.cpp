@@ -38,18 +38,6 @@ struct Failure {
     std::string detail;
 };
 
-// The detail lines of an exception: its detailed description without the
-// brief first line and without trailing line feeds.
-std::string detailLinesOf(const Exception& error) {
-    std::string detail = error.detailedDescription();
-    const std::size_t firstLineEnd = detail.find('\n');
-    detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
-    while (!detail.empty() && detail.back() == '\n') {
-        detail.pop_back();
-    }
-    return detail;
-}
-
 const char* const notEnoughMemory = "There is not enough memory to process the frame.";
 
 // Runs a stage, turning whatever it throws into a failure. A failure for
@@ -60,7 +48,7 @@ bool attempt(Stage stage, Failure& failure) {
         stage();
         return true;
     } catch (const Exception& error) {
-        failure = {error.what(), detailLinesOf(error)};
+        failure = {error.what(), detailLinesOf(error.detailedDescription())};
     } catch (const std::bad_alloc&) {
         failure = {notEnoughMemory, ""};
     } catch (const std::system_error& error) {

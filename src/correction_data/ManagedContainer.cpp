@@ -21,18 +21,6 @@ std::string briefWithReason(const char* brief, const std::string& reason) {
     return reason.empty() ? std::string(brief) : std::string(brief) + " " + reason;
 }
 
-// The detail text of an exception: its detailed description without the
-// brief first line.
-std::string detailLines(const Exception& error) {
-    std::string text = error.detailedDescription();
-    const std::size_t firstLineEnd = text.find('\n');
-    text = firstLineEnd == std::string::npos ? "" : text.substr(firstLineEnd + 1);
-    while (!text.empty() && text.back() == '\n') {
-        text.pop_back();
-    }
-    return text;
-}
-
 // The container's own lines, then those of the cause that do not repeat one
 // of them.
 std::string combinedDetail(const std::string& ownLines, const std::string& causeLines) {
@@ -57,9 +45,9 @@ std::pair<Header, Frame> jsonMetadataForString(const std::string& json) {
     try {
         JsonParser::parse(json, header, frame);
     } catch (const Exception& error) {
-        throw DataNotAvailableException(
-            briefWithReason(frameNotAvailable, error.what()),
-            combinedDetail("JSON String: \"" + json + "\"", detailLines(error)));
+        throw DataNotAvailableException(briefWithReason(frameNotAvailable, error.what()),
+                                        combinedDetail("JSON String: \"" + json + "\"",
+                                                       detailLinesOf(error.detailedDescription())));
     }
     return {std::move(header), std::move(frame)};
 }
@@ -135,13 +123,14 @@ std::shared_ptr<Content> ManagedContainer::sharedContentOrThrow(Fail fail) {
         // The cause's detail (the file found, the line or key the parser
         // stopped at) follows the container's own lines, and the cause rides
         // along for callers that tell failures apart by kind.
-        const std::string causeLines = detailLines(error);
+        const std::string causeLines = detailLinesOf(error.detailedDescription());
         const std::exception_ptr cause = std::current_exception();
         try {
             fail(error.what());
         } catch (const DataNotAvailableException& unavailable) {
             DataNotAvailableException combined = DataNotAvailableException(
-                unavailable.what(), combinedDetail(detailLines(unavailable), causeLines));
+                unavailable.what(),
+                combinedDetail(detailLinesOf(unavailable.detailedDescription()), causeLines));
             combined.cause = cause;
             throw combined;
         }

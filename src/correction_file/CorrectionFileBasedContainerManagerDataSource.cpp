@@ -47,13 +47,7 @@ void CorrectionFileBasedContainerManagerDataSource::content(const std::string& c
         readAndParseContent(correctionFilePath, content);
     } catch (const Exception& error) {
         // Name the file the search found, which the caller does not see.
-        const std::string description = error.detailedDescription();
-        const std::size_t firstLineEnd = description.find('\n');
-        std::string detail =
-            firstLineEnd == std::string::npos ? "" : description.substr(firstLineEnd + 1);
-        while (!detail.empty() && detail.back() == '\n') {
-            detail.pop_back();
-        }
+        const std::string detail = detailLinesOf(error.detailedDescription());
         throw Exception(error.what(), "Correction File Path: \"" + correctionFilePath + "\"" +
                                           (detail.empty() ? "" : "\n" + detail));
     }

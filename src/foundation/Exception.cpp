@@ -1,5 +1,8 @@
 #include "foundation/Exception.h"
 
+#include <cstddef>
+#include <string>
+
 Exception::Exception(const std::string& brief) : briefDescription_(brief) {}
 
 Exception::Exception(const std::string& brief, const std::string& detail)
@@ -16,4 +19,16 @@ std::string Exception::detailedDescription() const noexcept {
         description += '\n';
     }
     return description;
+}
+
+std::string detailLinesOf(const std::string& detailedDescription) {
+    const std::size_t firstLineEnd = detailedDescription.find('\n');
+    if (firstLineEnd == std::string::npos) {
+        return "";
+    }
+    std::string detail = detailedDescription.substr(firstLineEnd + 1);
+    while (!detail.empty() && detail.back() == '\n') {
+        detail.pop_back();
+    }
+    return detail;
 }

@@ -21,3 +21,7 @@ private:
     std::string briefDescription_;
     std::string detail_;
 };
+
+// The detail lines of a detailed description: the text after its brief first
+// line, without trailing line feeds; empty when there is none.
+std::string detailLinesOf(const std::string& detailedDescription);

@@ -1,6 +1,7 @@
 #include "host_rules/CoreErrorDescription.h"
 
 #include "core/Core.h"
+#include "foundation/Exception.h"
 #include "host_rules/TextCut.h"
 
 #include <cstddef>
@@ -61,10 +62,5 @@ std::string CoreErrorDescription::detailLines(const Core::Core& core) {
     if (!detailed(core, detail)) {
         return "";
     }
-    const std::size_t firstLineEnd = detail.find('\n');
-    detail = firstLineEnd == std::string::npos ? "" : detail.substr(firstLineEnd + 1);
-    while (!detail.empty() && detail.back() == '\n') {
-        detail.pop_back();
-    }
-    return detail;
+    return detailLinesOf(detail);
 }
