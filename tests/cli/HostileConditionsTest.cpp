@@ -359,3 +359,22 @@ TEST_F(HostileConditions, ALongNotFoundDetailKeepsTheClipItNames) {
     EXPECT_NE(notFound.errors.find(" more lines ...]"), std::string::npos);
     EXPECT_LT(notFound.errors.size(), 20000U);
 }
+
+// A correction file that cannot be used does not end the search: a file that
+// names the clip further up is used, and the frame's line says which.
+TEST_F(HostileConditions, AFilePassedOverLeavesTheSearchToGoOnAndTheFileUsedIsNamed) {
+    const std::string beside = shot(name_ + ".vlcf");
+    const std::string further = sample_ / ("1/other/" + name_ + ".vlcf");
+    fs::create_directories(fs::path(further).parent_path());
+    fs::copy_file(beside, further);
+    std::string text = fileText(beside);
+    boost::replace_first(text, "tcFps:=", "tcFps:=not a rate ");
+    std::ofstream(beside, std::ios::binary) << text;
+
+    const ToolRun run =
+        this->run({"undistort", plate(), sample_ / "on/x.####.exr", "--frames", "1001"});
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.errors.find("with record 0 (01:00:00:00) of " + further + "\n"),
+              std::string::npos)
+        << run.errors;
+}
