@@ -480,7 +480,7 @@ frame: the record with this number (or the last before it), as
   clip's first frame, not the number in a file name; or
 timecode: the record this timecode leads to, as for the tool's frames:
   "HH:MM:SS:FF", or an EXR header's SMPTE value as OpenImageIO gives it
-  (spec.getattribute("smpte:TimeCode")). Give exactly one of frame and
+  (header.getattribute("smpte:TimeCode")). Give exactly one of frame and
   timecode, or neither with metadata.
 origin: (x, y) of the first pixel relative to the format's top-left corner;
   pixels beyond the format are overscan, as an EXR's data window.

@@ -268,14 +268,14 @@ TEST_F(CommandLineToolTest, EveryOutputNamesTheRecordItUsedCountedFromTheFirstFr
                                                   {"map.1002.exr", "stmap", 1},
                                                   {"chunk.1002.exr", "undistort", 0},
                                                   {"counted.1002.exr", "undistort", 1}}) {
-        const OIIO::ImageSpec spec = header(name);
-        EXPECT_EQ(spec.get_string_attribute("velor:correctionFile"), correctionFile()) << name;
-        EXPECT_EQ(spec.get_int_attribute("velor:record", -1), record) << name;
-        EXPECT_EQ(spec.get_string_attribute("velor:recordTimecode"),
+        const OIIO::ImageSpec written = header(name);
+        EXPECT_EQ(written.get_string_attribute("velor:correctionFile"), correctionFile()) << name;
+        EXPECT_EQ(written.get_int_attribute("velor:record", -1), record) << name;
+        EXPECT_EQ(written.get_string_attribute("velor:recordTimecode"),
                   record == 1 ? "01:00:00:01" : "01:00:00:00")
             << name;
-        EXPECT_EQ(spec.get_string_attribute("velor:operation"), operation) << name;
-        EXPECT_EQ(spec.get_string_attribute("velor:version"), Version::text()) << name;
+        EXPECT_EQ(written.get_string_attribute("velor:operation"), operation) << name;
+        EXPECT_EQ(written.get_string_attribute("velor:version"), Version::text()) << name;
     }
     EXPECT_TRUE(
         bitForBit(readImage(output("full.1002.exr")), readImage(output("counted.1002.exr"))));
@@ -301,11 +301,11 @@ TEST_F(CommandLineToolTest, EveryOutputNamesTheRecordItUsedCountedFromTheFirstFr
     const ToolRun json =
         run({"remove-shading", shot("embedded.####.exr"), output("json.####.exr"), "--quiet"});
     ASSERT_EQ(json.status, 0) << json.errors;
-    const OIIO::ImageSpec spec = header("json.1001.exr");
-    EXPECT_EQ(spec.get_string_attribute("velor:correctionFile"), "embedded");
-    EXPECT_EQ(spec.get_int_attribute("velor:record", -1), 0);
-    EXPECT_EQ(spec.find_attribute("velor:recordTimecode"), nullptr);
-    EXPECT_EQ(spec.get_string_attribute("velor:operation"), "remove-shading");
+    const OIIO::ImageSpec written = header("json.1001.exr");
+    EXPECT_EQ(written.get_string_attribute("velor:correctionFile"), "embedded");
+    EXPECT_EQ(written.get_int_attribute("velor:record", -1), 0);
+    EXPECT_EQ(written.find_attribute("velor:recordTimecode"), nullptr);
+    EXPECT_EQ(written.get_string_attribute("velor:operation"), "remove-shading");
 }
 
 // Interpolation points that cannot be fitted never give a picture: equal

@@ -44,11 +44,13 @@ def demo(tmp_path_factory):
 def header(path):
     import OpenImageIO as oiio
 
-    spec = oiio.ImageInput.open(str(path)).spec()
-    attributes = {a.name: a.value for a in spec.extra_attribs if not a.name.startswith("oiio:")}
-    windows = (spec.x, spec.y, spec.width, spec.height, spec.full_x, spec.full_y,
-               spec.full_width, spec.full_height)
-    return windows, spec.channelnames, str(spec.format), attributes
+    image_header = oiio.ImageInput.open(str(path)).spec()
+    attributes = {a.name: a.value for a in image_header.extra_attribs
+                  if not a.name.startswith("oiio:")}
+    windows = (image_header.x, image_header.y, image_header.width, image_header.height,
+               image_header.full_x, image_header.full_y,
+               image_header.full_width, image_header.full_height)
+    return windows, image_header.channelnames, str(image_header.format), attributes
 
 
 def test_the_worked_example_equals_the_tool(demo):

@@ -36,11 +36,11 @@ def test_embedded_metadata_corrects_like_the_tool(tmp_path):
     rows = np.linspace(0.0, 1.0, 97, dtype=np.float32)[:, None, None]
     columns = np.linspace(0.0, 1.0, 139, dtype=np.float32)[None, :, None]
     pixels = np.ascontiguousarray(np.broadcast_to(rows * columns, (97, 139, 4)))
-    spec = oiio.ImageSpec(139, 97, 4, "float")
-    spec.attribute("com.velor.LensCorrection", JSON)
+    header = oiio.ImageSpec(139, 97, 4, "float")
+    header.attribute("com.velor.LensCorrection", JSON)
     frame = tmp_path / "shot.0001.exr"
     out = oiio.ImageOutput.create(str(frame))
-    assert out.open(str(frame), spec) and out.write_image(pixels)
+    assert out.open(str(frame), header) and out.write_image(pixels)
     out.close()
     subprocess.run([os.environ["VELOR_TOOL"], "remove-shading", str(frame),
                     str(tmp_path / "flat.exr"), "--float", "--quiet"], check=True,
