@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <ostream>
 
 JsonWriter::JsonWriter(std::ostream& out) : out_(out) {}
 
@@ -37,6 +38,23 @@ JsonWriter& JsonWriter::key(const std::string& name) {
     return *this;
 }
 
+namespace {
+
+// The shortest text that reads back as the same number; null for what JSON
+// cannot hold.
+template <typename Number>
+void shortest(std::ostream& out, Number number) {
+    if (!std::isfinite(number)) {
+        out << "null";
+        return;
+    }
+    std::array<char, 32> text{};
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), number);
+    out.write(text.data(), result.ptr - text.data());
+}
+
+} // namespace
+
 void JsonWriter::value(const std::string& text) {
     beforeValue();
     quoted(text);
@@ -51,27 +69,14 @@ void JsonWriter::value(bool flag) {
     out_ << (flag ? "true" : "false");
 }
 
-// The shortest text that reads back as the same number.
 void JsonWriter::value(double number) {
     beforeValue();
-    if (!std::isfinite(number)) {
-        out_ << "null";
-        return;
-    }
-    std::array<char, 32> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), number);
-    out_.write(text.data(), result.ptr - text.data());
+    shortest(out_, number);
 }
 
 void JsonWriter::value(float number) {
     beforeValue();
-    if (!std::isfinite(number)) {
-        out_ << "null";
-        return;
-    }
-    std::array<char, 32> text{};
-    const auto result = std::to_chars(text.data(), text.data() + text.size(), number);
-    out_.write(text.data(), result.ptr - text.data());
+    shortest(out_, number);
 }
 
 void JsonWriter::value(std::int64_t number) {
