@@ -3,6 +3,7 @@
 #include "cli/CommandLineParser.h"
 #include "cli/DevicesCommand.h"
 #include "cli/InfoCommand.h"
+#include "cli/MemoryShortage.h"
 #include "cli/SequenceRunner.h"
 #include "cli/UsageException.h"
 #include "foundation/AddressSpace.h"
@@ -68,9 +69,7 @@ int CommandLineTool::run(int argc, const char* const* argv) {
     } catch (const std::bad_alloc&) {
         errors_ << "velor-lens-correct: There is not enough memory." << limitDetail() << "\n";
     } catch (const std::system_error& error) {
-        // A thread that cannot be started lacks memory for its stack.
-        if (error.code() == std::errc::resource_unavailable_try_again ||
-            error.code() == std::errc::not_enough_memory) {
+        if (isMemoryShortage(error)) {
             errors_ << "velor-lens-correct: There is not enough memory.\n    System Error: \""
                     << error.what() << "\"" << limitDetail() << "\n";
         } else {

@@ -5,6 +5,7 @@
 #include "cli/FrameReader.h"
 #include "cli/FrameWriter.h"
 #include "cli/Interruption.h"
+#include "cli/MemoryShortage.h"
 #include "cli/UsageException.h"
 #include "foundation/AddressSpace.h"
 #include "foundation/Exception.h"
@@ -52,11 +53,9 @@ bool attempt(Stage stage, Failure& failure) {
     } catch (const std::bad_alloc&) {
         failure = {notEnoughMemory, ""};
     } catch (const std::system_error& error) {
-        // A thread that cannot be started lacks memory for its stack.
-        const bool isShortOfMemory = error.code() == std::errc::resource_unavailable_try_again ||
-                                     error.code() == std::errc::not_enough_memory;
-        failure = {isShortOfMemory ? notEnoughMemory
-                                   : "The frame could not be processed because of a system error.",
+        failure = {isMemoryShortage(error)
+                       ? notEnoughMemory
+                       : "The frame could not be processed because of a system error.",
                    std::string("System Error: \"") + error.what() + "\""};
     } catch (const std::exception& error) {
         failure = {"The frame could not be processed because of a system error.",

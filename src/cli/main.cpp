@@ -1,7 +1,7 @@
 #include "cli/CommandLineTool.h"
 #include "cli/Interruption.h"
+#include "foundation/AddressSpace.h"
 
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <array>
@@ -24,8 +24,7 @@ const char* const oneBlasThread = "OPENBLAS_NUM_THREADS=1";
 // any library is initialised, so no thread has started yet. Should the new
 // start fail, the tool goes on as it is.
 void solveOnOneBlasThread(int argc, char** argv, char** environment) {
-    rlimit cap{};
-    if (::getrlimit(RLIMIT_AS, &cap) != 0 || cap.rlim_cur == RLIM_INFINITY) {
+    if (AddressSpace::limit() == 0) {
         return;
     }
     const char* const name = "OPENBLAS_NUM_THREADS=";
