@@ -41,9 +41,7 @@ bool isKernelFileSystem(const fs::path& directory, const fs::path& entry) {
 // detail lines that do not merely repeat the candidate's path.
 std::string reasonOf(const Exception& error, const std::string& candidatePath) {
     std::string reason = error.what();
-    const std::string description = error.detailedDescription();
-    std::istringstream lines(
-        description.substr(std::min(description.size(), description.find('\n') + 1)));
+    std::istringstream lines(detailLinesOf(error.detailedDescription()));
     const std::string pathLine = "File Path: \"" + candidatePath + "\"";
     const char* separator = " ";
     for (std::string line; std::getline(lines, line);) {
