@@ -45,12 +45,6 @@ bool isValidUtf8(const std::string& text) {
 
 } // namespace
 
-TEST(TextCut, TextsThatFitStayAsTheyAre) {
-    const std::string text = numberedLines(10);
-    EXPECT_EQ(TextCut::toLength(text, text.size()), text);
-    EXPECT_EQ(TextCut::toLength("", 0), "");
-}
-
 // The first lines (what failed, the clip, the file, the line) and the last
 // ones stay; a marker says how much was left out.
 TEST(TextCut, LongTextsKeepTheirFirstAndLastLinesWithAMarker) {
