@@ -657,17 +657,9 @@ TEST_F(CommandLineToolTest, ASecondInterruptLeavesNoTemporaryFile) {
               0);
     const std::string out = sample_ / "interrupted";
     const std::string errors = scratch_ / "interrupted.txt";
-    const pid_t child = fork();
+    const pid_t child =
+        startTool({"undistort", big + "/plate.####.exr", out + "/p.####.exr", "--float"}, errors);
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(log, STDERR_FILENO);
-        const std::string input = big + "/plate.####.exr";
-        const std::string output = out + "/p.####.exr";
-        execl(VELOR_CLI_PATH, VELOR_CLI_PATH, "undistort", input.c_str(), output.c_str(), "--float",
-              static_cast<char*>(nullptr));
-        _exit(127);
-    }
     const auto temporaries = [&] {
         std::vector<std::string> names;
         for (auto entry = fs::exists(out) ? fs::directory_iterator(out) : fs::directory_iterator();

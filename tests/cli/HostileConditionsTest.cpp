@@ -229,17 +229,10 @@ TEST_F(HostileConditions, OneInterruptEndsARunStuckBeforeItsFirstFrame) {
     const std::string pipe = sample_ / "stuck.vlcf";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const std::string errors = scratch_ / "stuck.txt";
-    const pid_t child = fork();
+    const pid_t child = startTool(
+        {"undistort", plate(), sample_ / "stuck-out/x.####.exr", "--correction-file", pipe},
+        errors);
     ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int log = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(log, STDERR_FILENO);
-        const std::string input = plate();
-        const std::string output = sample_ / "stuck-out/x.####.exr";
-        execl(VELOR_CLI_PATH, VELOR_CLI_PATH, "undistort", input.c_str(), output.c_str(),
-              "--correction-file", pipe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
     // Opening a pipe for reading waits for a writer, in the kernel's
     // wait_for_partner.
     bool waiting = false;

@@ -5,10 +5,12 @@
 #include <OpenImageIO/imagebuf.h>
 
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 // A fresh directory below the system's temporary directory, removed with
@@ -71,6 +73,26 @@ inline ToolRun runProgram(const std::string& program, const std::vector<std::str
         command += " " + quoted(argument);
     }
     return runCommandLine(command, scratch);
+}
+
+// Starts the tool in a child process, its errors written to `errorsPath`;
+// returns the child's process id, or -1.
+inline pid_t startTool(const std::vector<std::string>& arguments, const std::string& errorsPath) {
+    std::vector<std::string> words{VELOR_CLI_PATH};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int log = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(log, STDERR_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    return child;
 }
 
 inline OIIO::ImageBuf readImage(const std::string& path) {
